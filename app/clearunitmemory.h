@@ -1,0 +1,23 @@
+#ifndef MORVA_CLEARUNITMEMORY_H
+#define MORVA_CLEARUNITMEMORY_H
+
+#include "buslib/serialportveloxprotocol.h"
+
+#include <wx/string.h>
+
+#include <string>
+
+// Outcome of clearing the unit's memory: the text and message-box style the
+// operator is shown.
+struct ClearOutcome {
+    bool ok;
+    wxString message;
+    long style;
+};
+
+// Erases the unit's nonvolatile memory with one request on an engine of its
+// own, opened on `port` at `baud`.
+ClearOutcome ClearUnitMemory(const std::string& port, int baud,
+                             const morva_velox::SerialPortVeloxProtocol::Trace& trace = {});
+
+#endif

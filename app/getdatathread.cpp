@@ -1,0 +1,19 @@
+#include "app/getdatathread.h"
+
+GetDataThread::GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol)
+    : wxThread(wxTHREAD_DETACHED)
+    , m_reader(host, protocol)
+{
+}
+
+GetDataThread::~GetDataThread() = default;
+
+wxThread::ExitCode GetDataThread::Entry()
+{
+    bool done = false;
+    while (!TestDestroy() && !done) {
+        m_reader.Read();
+        done = true;
+    }
+    return nullptr;
+}
