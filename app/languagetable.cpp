@@ -1,0 +1,55 @@
+#include "app/languagetable.h"
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/stdpaths.h>
+#include <wx/translation.h>
+
+namespace LanguageTable {
+
+namespace {
+
+struct Row {
+    const char* name;
+    int language;
+};
+
+const Row Rows[] = {
+    {"english", wxLANGUAGE_ENGLISH},
+    {"russian", wxLANGUAGE_RUSSIAN},
+    {"ukrainian", wxLANGUAGE_UKRAINIAN},
+};
+
+} // namespace
+
+int FromName(const wxString& name)
+{
+    const wxString lower = name.Lower();
+    for (const Row& row : Rows) {
+        if (lower == row.name)
+            return row.language;
+    }
+    return wxLANGUAGE_DEFAULT;
+}
+
+wxString NameOf(int language)
+{
+    for (const Row& row : Rows) {
+        if (language == row.language)
+            return row.name;
+    }
+    return wxString();
+}
+
+void AddCatalogLookupPaths()
+{
+    const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    const wxString dir = exe.GetPath();
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(dir + "/locale");
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(dir + "/../share/locale");
+#ifdef MORVA_BUILD_LOCALE_DIR
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_BUILD_LOCALE_DIR);
+#endif
+}
+
+} // namespace LanguageTable

@@ -1,0 +1,111 @@
+#include "cliarguments.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+const char* const Formats[] = {"rtf", "html", "txt", "csv"};
+const int BaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+
+int parseBaud(const std::string& text)
+{
+    for (int rate : BaudRates) {
+        if (text == std::to_string(rate))
+            return rate;
+    }
+    throw std::invalid_argument("invalid baud rate '" + text
+                                + "' (use 4800, 9600, 19200, 38400, 57600 or 115200)");
+}
+
+int parseFormat(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (int i = 0; i < 4; ++i) {
+        if (text == Formats[i])
+            return i;
+    }
+    throw std::invalid_argument("invalid format '" + text + "' (use rtf, html, txt or csv)");
+}
+
+} // namespace
+
+const char* CliArguments::usage()
+{
+    return "Usage:\n"
+           "  morva_reporter_cli read  [--port PORT] [--baud RATE] [--format rtf|html|txt|csv]\n"
+           "                           [--folder DIR] [--open] [--trace FILE]\n"
+           "  morva_reporter_cli clear [--port PORT] [--baud RATE] [--yes] [--trace FILE]\n"
+           "  morva_reporter_cli --help | --version\n"
+           "\n"
+           "read   downloads the unit's nonvolatile memory into a report and prints its path.\n"
+           "clear  erases the unit's nonvolatile memory (asks first; --yes to skip the question).\n"
+           "\n"
+           "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
+           "                 (default: the port of morva_reporter.ini in this directory)\n"
+           "  --baud RATE    4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)\n"
+           "  --format F     report format (default rtf)\n"
+           "  --folder DIR   folder for the report (default: the folder of morva_reporter.ini)\n"
+           "  --open         open the report with the desktop's default application\n"
+           "  --trace FILE   write every packet sent and received to FILE\n"
+           "\n"
+           "COMn opens the device named by the entry COMn of the group [ports] of\n"
+           "morva_reporter.ini, if there is one.\n"
+           "Ctrl-C while reading makes a report of what was read; a second Ctrl-C stops at once.\n";
+}
+
+CliArguments CliArguments::parse(const std::vector<std::string>& args)
+{
+    CliArguments a;
+    if (args.empty())
+        throw std::invalid_argument("no command given");
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        a.command = Command::Help;
+        return a;
+    }
+    if (command == "--version") {
+        a.command = Command::Version;
+        return a;
+    }
+    if (command == "read")
+        a.command = Command::Read;
+    else if (command == "clear")
+        a.command = Command::Clear;
+    else
+        throw std::invalid_argument("unknown command '" + command + "'");
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& opt = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size())
+                throw std::invalid_argument("option " + opt + " needs a value");
+            return args[++i];
+        };
+        const bool reading = a.command == Command::Read;
+        if (opt == "--help" || opt == "-h") {
+            a.command = Command::Help;
+            return a;
+        } else if (opt == "--port") {
+            a.port = value();
+            if (a.port->empty())
+                throw std::invalid_argument("empty port name");
+        } else if (opt == "--baud") {
+            a.baud = parseBaud(value());
+        } else if (opt == "--trace") {
+            a.trace = value();
+        } else if (opt == "--format" && reading) {
+            a.format = parseFormat(value());
+        } else if (opt == "--folder" && reading) {
+            a.folder = value();
+        } else if (opt == "--open" && reading) {
+            a.open = true;
+        } else if (opt == "--yes" && !reading) {
+            a.yes = true;
+        } else {
+            throw std::invalid_argument("unknown option '" + opt + "' for " + command);
+        }
+    }
+    return a;
+}

@@ -1,0 +1,27 @@
+#ifndef MORVA_CLIARGUMENTS_H
+#define MORVA_CLIARGUMENTS_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of the headless reader.
+struct CliArguments {
+    enum class Command { Read, Clear, Help, Version };
+
+    Command command = Command::Help;
+    std::optional<std::string> port;
+    int baud = 9600;
+    int format = 0; // 0 RTF, 1 HTML, 2 TXT, 3 CSV
+    std::optional<std::string> folder;
+    std::optional<std::string> trace;
+    bool open = false;
+    bool yes = false;
+
+    // Parses the arguments after the program name; throws
+    // std::invalid_argument with a message for the operator on a usage error.
+    static CliArguments parse(const std::vector<std::string>& args);
+    static const char* usage();
+};
+
+#endif

@@ -1,0 +1,255 @@
+// morva_reporter_cli: reads a unit's nonvolatile memory into a report, or
+// clears it, from a terminal or a script. No window, no display needed.
+
+#include "cliarguments.h"
+#include "terminalhost.h"
+
+#include "app/clearunitmemory.h"
+#include "app/languagetable.h"
+#include "app/memoryreader.h"
+#include "app/portnames.h"
+#include "buslib/platform.h"
+#include "buslib/serialportveloxprotocol.h"
+#include "report/reportgenerator.h"
+
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/init.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/utils.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace {
+
+const char* const SettingsFile = "morva_reporter.ini";
+const char* const ProgramTag = "MORVA_Reporter: ";
+
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+std::atomic<int> g_interrupts{0};
+
+extern "C" void onInterrupt(int)
+{
+    if (g_interrupts.fetch_add(1) >= 1) {
+        static const char msg[] = "\nMORVA_Reporter: stopped, no report\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, msg, sizeof msg - 1);
+        ::_exit(130);
+    }
+}
+
+void printError(const wxString& text)
+{
+    std::fprintf(stderr, "%s%s\n", ProgramTag, text.utf8_str().data());
+}
+
+// The settings the reader takes its defaults from; it never writes them.
+class Settings {
+public:
+    Settings()
+    {
+        if (wxFileName::FileExists(SettingsFile))
+            m_config = std::make_unique<wxFileConfig>(wxString(), wxString(),
+                                                      wxString("./") + SettingsFile, wxString(),
+                                                      wxCONFIG_USE_RELATIVE_PATH);
+    }
+
+    const wxConfigBase* config() const { return m_config.get(); }
+    wxString language() const { return read("/i18n/Language", wxString()); }
+    long serialPort() const { return m_config ? m_config->ReadLong("/communication/serial_port", 1) : 1; }
+    wxString folder() const { return read("/report/folder", wxGetCwd()); }
+
+private:
+    wxString read(const char* key, const wxString& fallback) const
+    {
+        return m_config ? m_config->Read(key, fallback) : fallback;
+    }
+
+    std::unique_ptr<wxFileConfig> m_config;
+};
+
+// Writes every packet to a file: time in ms, direction, bytes in hex.
+class PacketTrace {
+public:
+    explicit PacketTrace(const std::string& path) : m_file(path), m_start(morva_velox::platform::tickCount()) {}
+    bool good() const { return m_file.good(); }
+
+    morva_velox::SerialPortVeloxProtocol::Trace function()
+    {
+        return [this](morva_velox::SerialPortVeloxProtocol::TraceDirection d, const std::uint8_t* b,
+                      std::size_t n) {
+            char line[16];
+            std::snprintf(line, sizeof line, "%8u %s", morva_velox::platform::tickCount() - m_start,
+                          d == morva_velox::SerialPortVeloxProtocol::TraceDirection::Sent ? ">" : "<");
+            m_file << line;
+            for (std::size_t i = 0; i < n; ++i) {
+                std::snprintf(line, sizeof line, " %02X", b[i]);
+                m_file << line;
+            }
+            m_file << '\n';
+            m_file.flush();
+        };
+    }
+
+private:
+    std::ofstream m_file;
+    std::uint32_t m_start;
+};
+
+std::string chosenPort(const CliArguments& args, const Settings& settings)
+{
+    wxString port;
+    if (args.port) {
+        port = wxString::FromUTF8(args.port->c_str());
+    } else {
+        const long n = settings.serialPort();
+        if (n < 1 || n > 256)
+            throw std::invalid_argument("no serial port chosen: give --port");
+        port = wxString::Format("COM%ld", n);
+    }
+    return ResolvePortName(port, settings.config());
+}
+
+int readUnit(const CliArguments& args, const Settings& settings, const std::string& port,
+             PacketTrace* trace)
+{
+    morva_velox::SerialPortVeloxProtocol protocol(port, false, args.baud, 'N', 8, 0);
+    if (trace)
+        protocol.setTrace(trace->function());
+    if (!protocol.isOpen()) {
+        printError(_("Error while reading! Can't get data!") + "\n"
+                   + morva_velox::errorText(morva_velox::SerialPortError));
+        return ExitFailed;
+    }
+
+    const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
+    int result = ExitFailed;
+    std::unique_ptr<MemoryReader> reader;
+    TerminalHost host(stderr, ::isatty(STDERR_FILENO) != 0, g_interrupts, [&](bool ok) {
+        if (!ok)
+            return;
+        const ReportOutcome outcome = GenerateReport(reader->GetReportLines(), reader->GetTableCount(),
+                                                     args.format, folder);
+        if (!outcome.ok) {
+            printError(outcome.message);
+            return;
+        }
+        std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
+        const wxString path = wxFileName(outcome.fileName).GetFullPath();
+        std::fprintf(stdout, "%s\n", path.utf8_str().data());
+        std::fflush(stdout);
+        if (args.open && !wxLaunchDefaultApplication(path))
+            printError("cannot open " + path);
+        result = ExitOk;
+    });
+    reader = std::make_unique<MemoryReader>(host, protocol);
+
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    reader->Read();
+    signal(SIGINT, SIG_DFL);
+    return result;
+}
+
+bool confirmClear()
+{
+    const wxString question
+        = _("Are you sure you want to clear unit memory? Erased data could not be restored");
+    std::fprintf(stderr, "%s [y/N] ", question.utf8_str().data());
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+int clearUnit(const CliArguments& args, const std::string& port, PacketTrace* trace)
+{
+    if (!args.yes) {
+        if (!::isatty(STDIN_FILENO)) {
+            printError("clearing needs a terminal to confirm, or --yes");
+            return ExitUsage;
+        }
+        if (!confirmClear()) {
+            std::fprintf(stderr, "Nothing cleared.\n");
+            return ExitFailed;
+        }
+    }
+    const ClearOutcome outcome
+        = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace());
+    if (outcome.ok) {
+        std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
+        return ExitOk;
+    }
+    printError(outcome.message);
+    return ExitFailed;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxInitializer initializer(argc, argv);
+    if (!initializer.IsOk()) {
+        std::fprintf(stderr, "%scannot initialise\n", ProgramTag);
+        return ExitFailed;
+    }
+
+    CliArguments args;
+    try {
+        args = CliArguments::parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "morva_reporter_cli: %s\n\n%s", e.what(), CliArguments::usage());
+        return ExitUsage;
+    }
+    if (args.command == CliArguments::Command::Help) {
+        std::fputs(CliArguments::usage(), stdout);
+        return ExitOk;
+    }
+    if (args.command == CliArguments::Command::Version) {
+        std::printf("morva_reporter_cli %s\n", MORVA_VERSION);
+        return ExitOk;
+    }
+
+    const Settings settings;
+    wxLocale locale;
+    {
+        wxLogNull quiet; // a language whose system locale is missing still has our catalogs
+        LanguageTable::AddCatalogLookupPaths();
+        locale.Init(LanguageTable::FromName(settings.language()), wxLOCALE_LOAD_DEFAULT);
+        locale.AddCatalog("morva_velox");
+        locale.AddCatalog("MORVA_Reporter");
+    }
+
+    std::string port;
+    try {
+        port = chosenPort(args, settings);
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "morva_reporter_cli: %s\n", e.what());
+        return ExitUsage;
+    }
+
+    std::unique_ptr<PacketTrace> trace;
+    if (args.trace) {
+        trace = std::make_unique<PacketTrace>(*args.trace);
+        if (!trace->good()) {
+            printError("cannot write the trace file " + wxString::FromUTF8(args.trace->c_str()));
+            return ExitFailed;
+        }
+    }
+
+    if (args.command == CliArguments::Command::Read)
+        return readUnit(args, settings, port, trace.get());
+    return clearUnit(args, port, trace.get());
+}
