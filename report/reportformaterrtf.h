@@ -1,0 +1,61 @@
+#ifndef MORVA_REPORT_REPORTFORMATERRTF_H
+#define MORVA_REPORT_REPORTFORMATERRTF_H
+
+#include "report/reportformater.h"
+
+#include <wx/strconv.h>
+
+// The Rich Text Format report: code page 1251, Times New Roman, a title
+// paragraph and one table per table of the unit, every cell with single
+// borders and the columns of equal width. The page turns to landscape when
+// the widest report line has too many fields for a portrait page.
+//
+// Text goes out as Windows-1251 bytes, those from 0x80 up as hexadecimal
+// escapes; '\', '{' and '}' are escaped, and a character that the code page
+// cannot hold is written as a Unicode escape.
+class ReportFormaterRtf : public ReportFormater {
+public:
+    ReportFormaterRtf();
+
+    wxString DocumentBegin() const override;
+    wxString DocumentEnd() const override;
+    wxString DocumentHeader(int language, wxString title) const override;
+    wxString BodyBegin() const override;
+    wxString BodyEnd() const override;
+    wxString Paragraph(wxString text) const override;
+    wxString Separator() const override;
+    wxString Extension() const override;
+    wxString TableBegin(int columnCount) override;
+    wxString TableEnd() const override;
+    wxString HeaderRowBegin() const override;
+    wxString HeaderRowEnd() const override;
+    wxString HeaderCell(const wxString& text) const override;
+    wxString TableBodyBegin() const override;
+    wxString TableBodyEnd() const override;
+    wxString RowBegin() const override;
+    wxString RowEnd() const override;
+    wxString Cell(const wxString& text) const override;
+    void Prepare(const ReportLines& lines) override;
+
+    // The text as it stands inside a paragraph, without the paragraph's
+    // braces.
+    wxString Encoded(const wxString& text) const;
+
+private:
+    static int FieldCount(const wxString& line);
+    void AppendEncoded(wxString& out, wxUniChar c) const;
+    wxString RowDefinition() const;
+
+    int minColumnWidth = 650;
+    int portraitWidth = 9000;
+    int landscapeWidth = 14000;
+    int columnCount = 0;
+    bool landscape = false;
+    int tableWidth = portraitWidth;
+
+    // Every row of a table is defined alike: made once per table.
+    wxString rowDefinition;
+    wxCSConv codePage;
+};
+
+#endif

@@ -1,0 +1,199 @@
+// The report driver: writer choice, file name, cutting the lines into
+// tables, and writing the file.
+#include "report/reportgenerator.h"
+#include "report_test_util.h"
+
+#include <wx/dir.h>
+#include <wx/ffile.h>
+#include <wx/filename.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const wxDateTime When{7, wxDateTime::Dec, 2026, 21, 58, 3};
+
+std::string FileBytes(const wxString& fileName)
+{
+    wxFFile file(fileName, "rb");
+    std::string bytes;
+    if (!file.IsOpened())
+        return "<missing>";
+    wxString text;
+    char buffer[4096];
+    size_t n;
+    while ((n = file.Read(buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+wxString RowsText(const ReportTable& table)
+{
+    wxString text;
+    for (const ReportRow& row : table) {
+        text += "[";
+        for (const wxString& cell : row)
+            text += "<" + cell + ">";
+        text += "]";
+    }
+    return text;
+}
+
+// A fresh folder per test, removed afterwards.
+class ReportFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/morva_report_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE); }
+
+    wxArrayString FilesInFolder() const
+    {
+        wxArrayString names;
+        wxDir::GetAllFiles(folder, &names, wxEmptyString, wxDIR_FILES | wxDIR_HIDDEN);
+        return names;
+    }
+
+    wxString folder;
+};
+
+} // namespace
+
+TEST(ReportDriverTest, FormatIndexChoosesTheWriter)
+{
+    struct Case {
+        int selection;
+        const char* extension;
+    };
+    const Case cases[] = {{0, "rtf"}, {1, "html"}, {2, "txt"}, {3, "csv"}, {-1, "txt"}, {4, "txt"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(CreateFormater(ReportFormatIndex(c.selection))->Extension(), c.extension)
+            << c.selection;
+    EXPECT_EQ(CreateFormater(-1)->Extension(), "html");
+    EXPECT_EQ(CreateFormater(7)->Extension(), "html");
+}
+
+TEST(ReportDriverTest, FileNameIsFolderReportAndLocalTime)
+{
+    EXPECT_EQ(ReportFileName("/data/reports", "html", When), "/data/reports/report_2026_12_07_21_58_03.html");
+    EXPECT_EQ(ReportFileName("/data/reports/", "html", When), "/data/reports/report_2026_12_07_21_58_03.html");
+    EXPECT_EQ(ReportFileName("", "csv", When), "report_2026_12_07_21_58_03.csv");
+    const wxDateTime morning{1, wxDateTime::Feb, 2027, 3, 4, 5};
+    EXPECT_EQ(ReportFileName("/", "rtf", morning), "/report_2027_02_01_03_04_05.rtf");
+}
+
+TEST(ReportDriverTest, TitleIsDateTimeAndProgramName)
+{
+    EXPECT_EQ(ReportTitle(When),
+              "Report on " + When.Format("%x") + " " + When.Format("%X") + " - MORVA_Reporter");
+}
+
+TEST(ReportDriverTest, LinesAreCutIntoTablesRowsAndCells)
+{
+    const ReportLines lines = {"header 1\tx", "a\t\tc", "b", "", "header 2", "", "", "h4\t", ""};
+    struct Case {
+        unsigned number;
+        const char* rows;
+    };
+    const Case cases[] = {
+        {1, "[<header 1><x>][<a><><c>][<b>]"},
+        {2, "[<header 2>]"},
+        {3, ""},
+        {4, "[<h4><>]"},
+        {5, ""},
+        {9, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RowsText(CutTable(lines, c.number)), c.rows) << c.number;
+}
+
+TEST(ReportDriverTest, DocumentIsBuiltInTheDesignedOrderForEveryTable)
+{
+    const ReportLines lines = {"h1", "a", "", "", "h3", ""};
+    const auto csv = CreateFormater(ReportFormatCsv);
+    EXPECT_EQ(BuildText(*csv, lines, 3), "\n\nh1\na\n\n\n\n\nh3\n\n\n\n");
+    // Only as many tables as counted.
+    EXPECT_EQ(BuildText(*csv, lines, 1), "\n\nh1\na\n\n\n\n");
+}
+
+TEST_F(ReportFolderTest, WritesUtf8WithoutLeadingWhiteSpace)
+{
+    const ReportLines lines = {"Date\tEvent", wxString::FromUTF8("1.1\t\xd0\x90"), ""};
+    const ReportOutcome outcome = GenerateReport(lines, 1, ReportFormatCsv, folder, When);
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    EXPECT_EQ(outcome.fileName, folder + "/report_2026_12_07_21_58_03.csv");
+    EXPECT_EQ(outcome.message, "Report successfully generated in file " + outcome.fileName);
+    EXPECT_EQ(FileBytes(outcome.fileName), "Date\tEvent\n1.1\t\xd0\x90\n\n\n\n");
+    EXPECT_EQ(FilesInFolder().size(), 1u);
+}
+
+TEST_F(ReportFolderTest, ZeroTablesGiveAnEmptyCsvAndATitleOnlyText)
+{
+    const ReportOutcome csv = GenerateReport({}, 0, ReportFormatCsv, folder, When);
+    ASSERT_TRUE(csv.ok);
+    EXPECT_EQ(FileBytes(csv.fileName), "");
+    const ReportOutcome txt = GenerateReport({}, 0, -1, folder + "/", When);
+    ASSERT_TRUE(txt.ok);
+    EXPECT_EQ(txt.fileName, folder + "/report_2026_12_07_21_58_03.txt");
+    EXPECT_EQ(FileBytes(txt.fileName), (ReportTitle(When) + "\n\n\n").utf8_string());
+}
+
+TEST_F(ReportFolderTest, ReplacesAnExistingReport)
+{
+    const wxString fileName = ReportFileName(folder, "txt", When);
+    {
+        wxFFile old(fileName, "wb");
+        ASSERT_TRUE(old.Write(wxString(std::string(10000, 'x'))));
+    }
+    const ReportOutcome outcome = GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When);
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_EQ(FileBytes(fileName), (ReportTitle(When) + "\n\n\nh  \t\n\n\n\n").utf8_string());
+    EXPECT_EQ(FilesInFolder().size(), 1u);
+}
+
+TEST_F(ReportFolderTest, MissingFolderIsAnErrorCreatingTheFile)
+{
+    const wxString missing = folder + "/no/such/folder";
+    const ReportOutcome outcome = GenerateReport({"h", ""}, 1, ReportFormatHtml, missing, When);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.fileName, missing + "/report_2026_12_07_21_58_03.html");
+    EXPECT_EQ(outcome.message, "Error creating file: " + outcome.fileName);
+    EXPECT_FALSE(wxFileName::Exists(outcome.fileName));
+}
+
+// A write that fails after the file was created (here: the process may not
+// write more than a few kilobytes) is a failure, and the report that stood
+// under that name before is left whole.
+TEST_F(ReportFolderTest, FailedWriteIsReportedAndKeepsTheOlderReport)
+{
+    const wxString fileName = ReportFileName(folder, "html", When);
+    {
+        wxFFile old(fileName, "wb");
+        ASSERT_TRUE(old.Write(wxString("older report")));
+    }
+    ReportLines lines = {"header"};
+    for (int i = 0; i < 2000; ++i)
+        lines.push_back(wxString::Format("record %d\tvalue", i));
+    lines.push_back("");
+
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 16 * 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ReportOutcome outcome = GenerateReport(lines, 1, ReportFormatHtml, folder, When);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message, "Error writing file: " + fileName);
+    EXPECT_EQ(FileBytes(fileName), "older report");
+    EXPECT_EQ(FilesInFolder().size(), 1u);
+}
