@@ -5,6 +5,7 @@
 #include "terminalhost.h"
 
 #include "app/clearunitmemory.h"
+#include "app/desktop.h"
 #include "app/languagetable.h"
 #include "app/memoryreader.h"
 #include "app/portnames.h"
@@ -137,8 +138,9 @@ int readUnit(const CliArguments& args, const Settings& settings, const std::stri
     TerminalHost host(stderr, ::isatty(STDERR_FILENO) != 0, g_interrupts, [&](bool ok) {
         if (!ok)
             return;
-        const ReportOutcome outcome = GenerateReport(reader->GetReportLines(), reader->GetTableCount(),
-                                                     args.format, folder);
+        const wxArrayString lines = reader->GetReportLines();
+        const ReportOutcome outcome = GenerateReport(ReportLines(lines.begin(), lines.end()),
+                                                     reader->GetTableCount(), args.format, folder);
         if (!outcome.ok) {
             printError(outcome.message);
             return;
@@ -147,7 +149,7 @@ int readUnit(const CliArguments& args, const Settings& settings, const std::stri
         const wxString path = wxFileName(outcome.fileName).GetFullPath();
         std::fprintf(stdout, "%s\n", path.utf8_str().data());
         std::fflush(stdout);
-        if (args.open && !wxLaunchDefaultApplication(path))
+        if (args.open && !OpenWithDefaultApplication(path))
             printError("cannot open " + path);
         result = ExitOk;
     });
