@@ -1,0 +1,90 @@
+// A simulated measuring unit on a pseudo-terminal, for trying the reporter
+// without the hardware. Prints the port to open on its first line, then
+// serves until SIGINT or SIGTERM.
+#include "tools/unitsim/simulatedunit.h"
+#include "tools/unitsim/unitmemory.h"
+
+#include <wx/cmdline.h>
+#include <wx/init.h>
+
+#include <csignal>
+#include <exception>
+#include <iostream>
+#include <pthread.h>
+
+namespace {
+
+struct Options {
+    wxString memoryFile = MORVA_SAMPLE_MEMORY;
+    long statusBusyPolls = 0;
+    bool hasStatus = true;
+    bool hasTableSelection = true;
+};
+
+// The options, or nothing when the program should end with the given code.
+bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
+{
+    static const wxCmdLineEntryDesc entries[] = {
+        {wxCMD_LINE_SWITCH, "h", "help", "show this help", wxCMD_LINE_VAL_NONE, wxCMD_LINE_OPTION_HELP},
+        {wxCMD_LINE_OPTION, nullptr, "memory", "memory file: UTF-8, tab-separated cells, an empty line after each table",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "status-busy", "status polls answered busy after each record selection (negative: never ready)",
+         wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "no-status", "the unit has no record status variable", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "no-table-selection", "the unit cannot select tables", wxCMD_LINE_VAL_NONE, 0},
+        wxCMD_LINE_DESC_END,
+    };
+    wxCmdLineParser parser(entries, argc, argv);
+    const int result = parser.Parse();
+    if (result != 0) {
+        exitCode = result < 0 ? 0 : 1;
+        return false;
+    }
+    parser.Found("memory", &options.memoryFile);
+    parser.Found("status-busy", &options.statusBusyPolls);
+    options.hasStatus = !parser.Found("no-status");
+    options.hasTableSelection = !parser.Found("no-table-selection");
+    return true;
+}
+
+// Blocks the stop signals in every thread, so that only sigwait sees them.
+sigset_t blockStopSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return signals;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxInitializer initializer(argc, argv);
+    if (!initializer.IsOk()) {
+        std::cerr << "morva_unit_sim: cannot initialise wxWidgets\n";
+        return 1;
+    }
+    Options options;
+    int exitCode = 0;
+    if (!parseOptions(argc, argv, options, exitCode))
+        return exitCode;
+
+    const sigset_t stopSignals = blockStopSignals();
+    try {
+        morva_sim::SimulatedUnit unit(morva_sim::UnitMemory::loadFromFile(options.memoryFile));
+        unit.setHasStatusVariable(options.hasStatus);
+        unit.setHasTableSelection(options.hasTableSelection);
+        unit.setStatusBusyPolls(static_cast<int>(options.statusBusyPolls));
+        std::cout << unit.portPath() << std::endl;
+
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+    } catch (const std::exception& e) {
+        std::cerr << "morva_unit_sim: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
