@@ -2,6 +2,9 @@
 
 #include <wx/strconv.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 // White space at the document's start: blank, tab, line feed, vertical
@@ -44,8 +47,15 @@ bool ReportFile::Write(const wxString& text)
         atStart = false;
     }
     const size_t length = text.length() - start;
+    const wxChar* const begin = text.wc_str() + start;
+    if (std::all_of(begin, begin + length, [](wxChar c) { return c < 0x80; })) {
+        // ASCII is its own UTF-8: RTF, the bulk of most reports, is all
+        // ASCII and goes out without the general converter.
+        const std::string bytes(begin, begin + length);
+        return file.Write(bytes.data(), bytes.size());
+    }
     size_t byteCount = 0;
-    const wxCharBuffer bytes = wxConvUTF8.cWC2MB(text.wc_str() + start, length, &byteCount);
+    const wxCharBuffer bytes = wxConvUTF8.cWC2MB(begin, length, &byteCount);
     // A text that is not valid UTF-16/UTF-32 does not convert; that is a
     // failed write, not an empty one.
     if (byteCount == wxCONV_FAILED || (byteCount == 0 && length > 0))

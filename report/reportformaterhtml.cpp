@@ -8,6 +8,8 @@ namespace {
 // entities.
 wxString Escaped(const wxString& text)
 {
+    if (text.find_first_of(wxS("&<>")) == wxString::npos)
+        return text;
     wxString out;
     out.reserve(text.length());
     for (const wxUniChar c : text) {

@@ -2,6 +2,8 @@
 
 #include "report/reportlanguage.h"
 
+#include <wx/strconv.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -48,8 +50,14 @@ void AppendUnicodeEscape(wxString& out, wxUniChar c)
 } // namespace
 
 ReportFormaterRtf::ReportFormaterRtf()
-    : codePage(wxS("windows-1251"))
 {
+    const wxCSConv codePage(wxS("windows-1251"));
+    for (unsigned byte = 0x80; byte <= 0xff; ++byte) {
+        const char in = static_cast<char>(byte);
+        wchar_t out[2] = {};
+        if (codePage.ToWChar(out, 2, &in, 1) == 1)
+            codePageBytes.emplace(out[0], static_cast<unsigned char>(byte));
+    }
 }
 
 wxString ReportFormaterRtf::DocumentBegin() const
@@ -165,6 +173,11 @@ void ReportFormaterRtf::Prepare(const ReportLines& lines)
 
 wxString ReportFormaterRtf::Encoded(const wxString& text) const
 {
+    const bool plain = std::all_of(text.begin(), text.end(), [](wxUniChar c) {
+        return c.GetValue() < 0x80 && !IsRtfSpecial(c.GetValue());
+    });
+    if (plain)
+        return text;
     wxString out;
     out.reserve(text.length());
     for (const wxUniChar c : text)
@@ -191,10 +204,9 @@ void ReportFormaterRtf::AppendEncoded(wxString& out, wxUniChar c) const
         out += c;
         return;
     }
-    const wchar_t wide = static_cast<wchar_t>(value);
-    char bytes[8];
-    if (codePage.FromWChar(bytes, sizeof bytes, &wide, 1) == 1)
-        AppendHexEscape(out, static_cast<unsigned char>(bytes[0]));
+    const auto byte = codePageBytes.find(value);
+    if (byte != codePageBytes.end())
+        AppendHexEscape(out, byte->second);
     else
         AppendUnicodeEscape(out, c);
 }

@@ -3,7 +3,9 @@
 
 #include "report/reportformater.h"
 
-#include <wx/strconv.h>
+#include <wx/string.h>
+
+#include <unordered_map>
 
 // The Rich Text Format report: code page 1251, Times New Roman, a title
 // paragraph and one table per table of the unit, every cell with single
@@ -55,7 +57,9 @@ private:
 
     // Every row of a table is defined alike: made once per table.
     wxString rowDefinition;
-    wxCSConv codePage;
+    // The Windows-1251 byte of each character the code page holds, as the
+    // converter decodes the bytes from 0x80 up.
+    std::unordered_map<wxUniChar::value_type, unsigned char> codePageBytes;
 };
 
 #endif

@@ -39,16 +39,40 @@ ReportLines::const_iterator TableStart(const ReportLines& lines, unsigned number
     return line;
 }
 
-// The rows from `line` up to the next empty line or the end; afterwards
-// `line` stands after that empty line, where the next table begins.
-ReportTable CutRows(ReportLines::const_iterator& line, ReportLines::const_iterator end)
+// Cuts one line into the cells of `row`, reusing the row's strings.
+void CutCellsInto(const wxString& line, ReportRow& row)
 {
-    ReportTable table;
-    for (; line != end && !line->empty(); ++line)
-        table.push_back(CutCells(*line));
+    size_t count = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', start);
+        const size_t length = tab == wxString::npos ? wxString::npos : tab - start;
+        if (count == row.size())
+            row.emplace_back();
+        row[count++].assign(line, start, length);
+        if (tab == wxString::npos)
+            break;
+        start = tab + 1;
+    }
+    row.resize(count);
+}
+
+// Cuts the rows from `line` up to the next empty line or the end into
+// `table`, whose rows and cells are reused from the previous table, so that
+// a long report does not allocate every cell anew. Afterwards `line` stands
+// after that empty line, where the next table begins.
+void CutRowsInto(ReportLines::const_iterator& line, ReportLines::const_iterator end,
+                 ReportTable& table)
+{
+    size_t count = 0;
+    for (; line != end && !line->empty(); ++line) {
+        if (count == table.size())
+            table.emplace_back();
+        CutCellsInto(*line, table[count++]);
+    }
+    table.resize(count);
     if (line != end)
         ++line;
-    return table;
 }
 
 } // namespace
@@ -90,19 +114,16 @@ wxString ReportTitle(const wxDateTime& now)
 ReportRow CutCells(const wxString& line)
 {
     ReportRow cells;
-    size_t start = 0;
-    for (size_t tab = line.find('\t'); tab != wxString::npos; tab = line.find('\t', start)) {
-        cells.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    cells.push_back(line.substr(start));
+    CutCellsInto(line, cells);
     return cells;
 }
 
 ReportTable CutTable(const ReportLines& lines, unsigned number)
 {
     auto line = TableStart(lines, number);
-    return CutRows(line, lines.end());
+    ReportTable table;
+    CutRowsInto(line, lines.end(), table);
+    return table;
 }
 
 bool BuildReport(ReportFormater& formater, const ReportLines& lines,
@@ -121,8 +142,10 @@ bool BuildReport(ReportFormater& formater, const ReportLines& lines,
     // Each table goes to the sink on its own, so that only one table's text
     // is held at a time. The tables follow one another through the lines.
     auto line = lines.begin();
+    ReportTable table;
     for (unsigned number = 1; number <= tableCount; ++number) {
-        text = formater.FormatTable(CutRows(line, lines.end()));
+        CutRowsInto(line, lines.end(), table);
+        text = formater.FormatTable(table);
         text += formater.Separator();
         if (!sink(text))
             return false;

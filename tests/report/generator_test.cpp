@@ -113,7 +113,7 @@ TEST(ReportDriverTest, LinesAreCutIntoTablesRowsAndCells)
         EXPECT_EQ(RowsText(CutTable(lines, c.number)), c.rows) << c.number;
 }
 
-TEST(ReportDriverTest, DocumentIsBuiltInTheDesignedOrderForEveryTable)
+TEST(ReportDriverTest, DocumentHasEveryCountedTableInOrder)
 {
     const ReportLines lines = {"h1", "a", "", "", "h3", ""};
     const auto csv = CreateFormater(ReportFormatCsv);
