@@ -109,6 +109,8 @@ TEST(UnitMemoryTest, SampleMemoryIsAUsefulLog)
     bool hasCyrillic = false;
     for (const UnitMemory::Table& table : memory.tables()) {
         records += table.records.size();
+        // A table without records ends a reading without a report.
+        EXPECT_FALSE(table.records.empty()) << table.header;
         hasSixteenFields |= table.header.Freq('\t') == 15;
         hasCyrillic |= table.header.find(wxString::FromUTF8("Д")) != wxString::npos;
         for (const wxString& record : table.records)
