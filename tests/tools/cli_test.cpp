@@ -1,0 +1,297 @@
+// The headless reader as an operator or a script runs it: a real process
+// against the simulated unit on a pseudo-terminal.
+#include "report/reportgenerator.h"
+#include "tools/unitsim/simulatedunit.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/datetime.h>
+#include <wx/dir.h>
+#include <wx/ffile.h>
+#include <wx/filename.h>
+#include <wx/init.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <pty.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using morva_sim::Fault;
+using morva_sim::FaultRule;
+using morva_sim::SimulatedUnit;
+using morva_sim::UnitMemory;
+
+extern char** environ;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(int fd)
+{
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, static_cast<std::size_t>(n));
+    return text;
+}
+
+// Runs the reader in `dir`. `answer` goes to its standard input, which is a
+// terminal when `terminal` is set and a pipe otherwise. `whileRunning` runs
+// with the child's pid while it runs.
+Result run(const std::vector<std::string>& args, const std::string& dir,
+           const std::string& answer = "", bool terminal = false,
+           const std::function<void(pid_t)>& whileRunning = {})
+{
+    int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
+    int master = -1, slave = -1;
+    EXPECT_EQ(::pipe(outPipe), 0);
+    EXPECT_EQ(::pipe(errPipe), 0);
+    if (terminal)
+        EXPECT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    else
+        EXPECT_EQ(::pipe(inPipe), 0);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(terminal ? slave : inPipe[0], STDIN_FILENO);
+        ::dup2(outPipe[1], STDOUT_FILENO);
+        ::dup2(errPipe[1], STDERR_FILENO);
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(120);
+        std::vector<char*> argv{const_cast<char*>(MORVA_CLI)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(MORVA_CLI, argv.data());
+        ::_exit(121);
+    }
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    if (terminal) {
+        ::close(slave);
+        if (!answer.empty()) {
+            EXPECT_GT(::write(master, answer.data(), answer.size()), 0);
+        }
+    } else {
+        ::close(inPipe[0]);
+        if (!answer.empty()) {
+            EXPECT_GT(::write(inPipe[1], answer.data(), answer.size()), 0);
+        }
+        ::close(inPipe[1]);
+    }
+    if (whileRunning)
+        whileRunning(pid);
+    Result r;
+    std::thread errReader([&] { r.err = slurp(errPipe[0]); });
+    r.out = slurp(outPipe[0]);
+    errReader.join();
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    if (master >= 0)
+        ::close(master);
+    return r;
+}
+
+std::string lastLine(const std::string& text)
+{
+    std::string t = text;
+    while (!t.empty() && t.back() == '\n')
+        t.pop_back();
+    const auto pos = t.rfind('\n');
+    return pos == std::string::npos ? t : t.substr(pos + 1);
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+UnitMemory smallMemory()
+{
+    UnitMemory m;
+    m.addTable("Date\tTime\tValue", {"01.02.2026\t10:00\t1.5", "01.02.2026\t10:01\t1.6"});
+    m.addTable(wxString::FromUTF8("Событие\tКод"), {wxString::FromUTF8("Перегрев <80> & {1}\t7")});
+    return m;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/morva_cli_XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE); }
+
+    std::vector<std::string> readArgs(const std::string& format)
+    {
+        return {"read", "--port", unit.portPath(), "--baud", "115200", "--format", format,
+                "--folder", dir};
+    }
+    std::size_t reportCount() const
+    {
+        wxArrayString files;
+        return wxDir::GetAllFiles(dir, &files, "report_*", wxDIR_FILES);
+    }
+
+    wxInitializer init;
+    SimulatedUnit unit{smallMemory()};
+    std::string dir;
+};
+
+} // namespace
+
+TEST_F(CliTest, ReadsAReportInEveryFormat)
+{
+    const wxArrayString lines = unit.memory().toReportLines();
+    const char* const formats[] = {"rtf", "html", "txt", "csv"};
+    for (int index = 0; index < 4; ++index) {
+        const std::string format = formats[index];
+        SCOPED_TRACE(format);
+        const Result r = run(readArgs(format), dir);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const std::string path = lastLine(r.out);
+        EXPECT_EQ(path.rfind(dir + "/report_", 0), 0u) << path;
+        EXPECT_EQ(wxFileName(path).GetExt(), format);
+        EXPECT_NE(r.err.find("Report successfully generated in file " + path), std::string::npos) << r.err;
+
+        // The same report as the writers make of the same lines at that time.
+        wxDateTime when;
+        ASSERT_TRUE(when.ParseFormat(wxFileName(path).GetName(), "report_%Y_%m_%d_%H_%M_%S"));
+        const std::string expectedPath = dir + "/expected." + format;
+        auto formater = CreateFormater(index);
+        ASSERT_TRUE(WriteReport(*formater, expectedPath, ReportLines(lines.begin(), lines.end()), 2, when).ok);
+        EXPECT_EQ(fileText(path), fileText(expectedPath));
+        wxRemoveFile(path);
+        wxRemoveFile(expectedPath);
+    }
+}
+
+TEST_F(CliTest, PortFromTheSettingsFile)
+{
+    std::ofstream(dir + "/morva_reporter.ini")
+        << "[communication]\nserial_port=7\n[report]\nfolder=" << dir << "\n[ports]\nCOM7="
+        << unit.portPath() << "\n";
+    const Result r = run({"read", "--format", "txt", "--baud", "115200"}, dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(lastLine(r.out).rfind(dir + "/report_", 0), 0u);
+    // The reader never writes the settings.
+    EXPECT_EQ(fileText(dir + "/morva_reporter.ini").find("Language"), std::string::npos);
+}
+
+TEST_F(CliTest, FailuresAndUsageErrors)
+{
+    Result r = run({"read", "--port", "/dev/no-such-port", "--folder", dir}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error while reading! Can't get data!\nSerial port error"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"read", "--baud", "12345"}, {"read", "--format", "pdf"},
+          {"read", "--yes"}, {"clear", "--format", "txt"}, {"erase"}, {}, {"read", "--port"}}) {
+        r = run(args, dir);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+    }
+    r = run({"--help"}, dir);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("morva_reporter_cli read"), std::string::npos);
+    EXPECT_EQ(unit.requestCount(), 0u);
+}
+
+TEST_F(CliTest, SilentUnitMakesNoReport)
+{
+    unit.addFault(FaultRule{Fault::silence(), {}, {}, {}, -1});
+    const Result r = run(readArgs("txt"), dir);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error while reading! Can't get data!\nNo answer"), std::string::npos) << r.err;
+    EXPECT_EQ(reportCount(), 0u);
+}
+
+TEST_F(CliTest, InterruptMakesAReportOfWhatWasRead)
+{
+    UnitMemory big;
+    std::vector<wxString> records;
+    for (int i = 0; i < 200; ++i)
+        records.push_back(wxString::Format("%d\tvalue", i));
+    big.addTable("N\tValue", records);
+    SimulatedUnit bigUnit(big);
+    const Result r = run({"read", "--port", bigUnit.portPath(), "--format", "csv", "--folder", dir},
+                         dir, "", false, [&](pid_t pid) {
+                             ASSERT_TRUE(bigUnit.waitForRequests(30, std::chrono::seconds(20)));
+                             ::kill(pid, SIGINT);
+                         });
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string report = fileText(lastLine(r.out));
+    EXPECT_NE(report.find("N\tValue"), std::string::npos);
+    EXPECT_NE(report.find("1\tvalue"), std::string::npos);
+    EXPECT_EQ(report.find("199\tvalue"), std::string::npos);
+}
+
+TEST_F(CliTest, ClearAsksFirst)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::string> extra;
+        std::string answer;
+        bool terminal;
+        int exitCode;
+        bool cleared;
+    };
+    const Row rows[] = {
+        {"yes on a terminal", {}, "y\n", true, 0, true},
+        {"no on a terminal", {}, "n\n", true, 1, false},
+        {"empty answer", {}, "\n", true, 1, false},
+        {"no terminal", {}, "y\n", false, 2, false},
+        {"--yes", {"--yes"}, "", false, 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatedUnit fresh(smallMemory());
+        std::vector<std::string> args{"clear", "--port", fresh.portPath(), "--baud", "115200"};
+        args.insert(args.end(), row.extra.begin(), row.extra.end());
+        const Result r = run(args, dir, row.answer, row.terminal);
+        EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+        EXPECT_EQ(fresh.requestCount(), row.cleared ? 1u : 0u);
+        EXPECT_EQ(fresh.memory().tables()[0].records.empty(), row.cleared);
+        if (row.terminal) {
+            EXPECT_NE(r.err.find("Are you sure you want to clear unit memory? Erased data could not be restored"),
+                      std::string::npos);
+        }
+        if (row.cleared) {
+            EXPECT_NE(r.err.find("Unit memory cleaned successfully"), std::string::npos);
+        }
+    }
+
+    unit.addFault(FaultRule{Fault::errorAnswer(1), {}, {}, {}, -1});
+    const Result r = run({"clear", "--port", unit.portPath(), "--yes", "--trace", dir + "/trace.txt"}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Fault while cleaning unit memory"), std::string::npos) << r.err;
+    // Six requests and six error answers in the trace.
+    std::istringstream trace(fileText(dir + "/trace.txt"));
+    int sent = 0, received = 0;
+    for (std::string line; std::getline(trace, line);) {
+        sent += line.find(" > FF FF FF 01 01 01 08 05 03 00") != std::string::npos;
+        received += line.find(" < ") != std::string::npos;
+    }
+    EXPECT_EQ(sent, 6);
+    EXPECT_GE(received, 6);
+}
