@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <pty.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -51,7 +52,8 @@ std::string slurp(int fd)
 // with the child's pid while it runs.
 Result run(const std::vector<std::string>& args, const std::string& dir,
            const std::string& answer = "", bool terminal = false,
-           const std::function<void(pid_t)>& whileRunning = {})
+           const std::function<void(pid_t)>& whileRunning = {},
+           const std::string& path = "")
 {
     int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
     int master = -1, slave = -1;
@@ -69,6 +71,8 @@ Result run(const std::vector<std::string>& args, const std::string& dir,
         ::dup2(errPipe[1], STDERR_FILENO);
         if (::chdir(dir.c_str()) != 0)
             ::_exit(120);
+        if (!path.empty())
+            ::setenv("PATH", path.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(MORVA_CLI)};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -183,6 +187,25 @@ TEST_F(CliTest, ReadsAReportInEveryFormat)
         wxRemoveFile(path);
         wxRemoveFile(expectedPath);
     }
+}
+
+TEST_F(CliTest, OpenHandsTheReportToTheDesktop)
+{
+    // A stand-in for the desktop's opener records what it was asked to open.
+    const std::string bin = dir + "/bin";
+    ASSERT_TRUE(wxFileName::Mkdir(bin));
+    const std::string opened = dir + "/opened.txt";
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << opened << ".tmp'\nmv '"
+                                     << opened << ".tmp' '" << opened << "'\n";
+    ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
+    std::vector<std::string> args = readArgs("html");
+    args.push_back("--open");
+    const Result r = run(args, dir, "", false, {}, bin + ":/usr/bin:/bin");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The opener runs detached: wait for its record, within a generous bound.
+    for (int i = 0; i < 500 && !wxFileName::FileExists(opened); ++i)
+        ::usleep(10000);
+    EXPECT_EQ(fileText(opened), lastLine(r.out) + "\n");
 }
 
 TEST_F(CliTest, PortFromTheSettingsFile)
