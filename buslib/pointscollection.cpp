@@ -52,16 +52,31 @@ void PointsCollection::append(std::unique_ptr<Point> point)
         m_points.push_back(std::move(point));
 }
 
-Point* PointsCollection::at(std::size_t index) const
+Point* PointsCollection::at(std::size_t index)
 {
     return index < m_points.size() ? m_points[index].get() : nullptr;
 }
 
-Point* PointsCollection::findByAddress(const Address& address) const
+const Point* PointsCollection::at(std::size_t index) const
+{
+    return index < m_points.size() ? m_points[index].get() : nullptr;
+}
+
+Point* PointsCollection::findByAddress(const Address& address)
+{
+    return at(indexOf(address));
+}
+
+const Point* PointsCollection::findByAddress(const Address& address) const
+{
+    return at(indexOf(address));
+}
+
+std::size_t PointsCollection::indexOf(const Address& address) const
 {
     const auto found = std::find_if(m_points.begin(), m_points.end(),
                                     [&](const auto& point) { return point->address() == address; });
-    return found != m_points.end() ? found->get() : nullptr;
+    return static_cast<std::size_t>(found - m_points.begin());
 }
 
 void PointsCollection::moveUp(std::size_t index)

@@ -29,9 +29,11 @@ public:
 
     std::size_t count() const { return m_points.size(); }
     // The point at an index, or none past the end.
-    Point* at(std::size_t index) const;
+    Point* at(std::size_t index);
+    const Point* at(std::size_t index) const;
     // The first point with the address, or none.
-    Point* findByAddress(const Address& address) const;
+    Point* findByAddress(const Address& address);
+    const Point* findByAddress(const Address& address) const;
 
     void moveUp(std::size_t index);
     void moveDown(std::size_t index);
@@ -50,6 +52,8 @@ private:
     using Points = std::vector<std::unique_ptr<Point>>;
 
     Points::iterator find(const Point* point);
+    // The index of the first point with the address; count() when none.
+    std::size_t indexOf(const Address& address) const;
 
     Points m_points;
 };

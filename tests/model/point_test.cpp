@@ -94,6 +94,8 @@ TEST(PointTest, NewPoint)
     EXPECT_EQ(point.instantValue().count, 0);
     EXPECT_EQ(point.spareValue(), 0.0f);
     EXPECT_EQ(point.params().statusTable().count(), 0);
+    EXPECT_EQ(point.addressText(), "001.002.003");
+    EXPECT_EQ(Point(Address::fromBytes(10, 0, 255)).addressText(), "010.000.255");
 }
 
 TEST(PointTest, EveryCodeReachesItsHandler)
