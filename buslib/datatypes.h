@@ -35,6 +35,9 @@ enum Command : std::uint8_t {
 // Variables of the unit's nonvolatile memory.
 enum Variable : std::uint8_t {
     VarRecordStatus = 248,
+    VarStatusKind = 249,
+    VarStatusCount = 250,
+    VarStatusSelect = 251,
     VarTable = 252,
     VarRecordCount = 253,
     VarRecord = 254,

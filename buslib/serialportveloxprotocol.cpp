@@ -136,6 +136,8 @@ void SerialPortVeloxProtocol::receiveAnswer()
     }
 }
 
+void SerialPortVeloxProtocol::receiveSingleAnswer() { receiveOnce(); }
+
 void SerialPortVeloxProtocol::receiveOnce()
 {
     setLastError(NoError);
@@ -383,6 +385,24 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
 void SerialPortVeloxProtocol::clearMemory()
 {
     writeWord(Address::broadcast(), VarRecordCount, 0);
+}
+
+StatusTable SerialPortVeloxProtocol::readStatusTable(const Address& unit)
+{
+    const int count = readByte(unit, VarStatusCount);
+    StatusTable::Entries entries;
+    for (int code = 1; code <= count; ++code) {
+        writeByte(unit, VarStatusSelect, static_cast<std::uint8_t>(code - 1));
+        const wxString text = readText(unit, VarStatusSelect);
+        int kind;
+        try {
+            kind = readByte(unit, VarStatusKind);
+        } catch (const Exception&) {
+            kind = defaultMessageKind(code);
+        }
+        entries[code] = StatusMessage(text, kind);
+    }
+    return StatusTable(entries);
 }
 
 } // namespace morva_velox

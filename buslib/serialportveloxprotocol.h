@@ -6,6 +6,7 @@
 #include "buslib/exception.h"
 #include "buslib/frame.h"
 #include "buslib/serialport.h"
+#include "buslib/statustable.h"
 
 #include <wx/string.h>
 
@@ -65,6 +66,9 @@ public:
     void transact(const std::uint8_t* header, const std::uint8_t* block, int blockLength);
     void sendRequest(const std::uint8_t* header, const std::uint8_t* block, int blockLength);
     void receiveAnswer();
+    // Waits for one answer without asking again: for listening on the bus,
+    // where there is no request to repeat.
+    void receiveSingleAnswer();
 
     bool isReading() const { return m_reading.load(); }
     std::uint32_t readStartTick() const { return m_readStartTick.load(); }
@@ -86,6 +90,10 @@ public:
     std::uint16_t readRecordCount();
     wxString readRecord(std::uint16_t index);
     void clearMemory();
+
+    // A point's own status codes: variable 250 the count, a write of i - 1
+    // to 251 selects code i, then 251 its text and 249 its message kind.
+    StatusTable readStatusTable(const Address& unit);
 
     // The last answer.
     const Header& answerHeader() const { return m_rxHeader; }

@@ -18,9 +18,6 @@ using morva_sim::UnitMemory;
 
 namespace {
 
-constexpr std::uint8_t VarStatusKind = 249;
-constexpr std::uint8_t VarStatusCount = 250;
-constexpr std::uint8_t VarStatusEntry = 251;
 
 UnitMemory threeTables()
 {
@@ -167,14 +164,14 @@ TEST_F(SimulatedUnitTest, StatusTableAndPlainVariables)
     unit.setVariable(40, TypeLong, {0x78, 0x56, 0x34, 0x12});
     expectExchanges({
         {readRequest(TypeByte, VarStatusCount), answer(CommandRead, TypeByte, {VarStatusCount, 2})},
-        {request(CommandWrite, TypeByte, {VarStatusEntry, 1}), answer(CommandWrite, TypeByte, {})},
-        {readRequest(TypeWideText, VarStatusEntry),
-         textAnswer(VarStatusEntry, {0x12, 0x04, 0x56, 0x04, 0x34, 0x04, 0x3C, 0x04, 0x3E, 0x04, 0x32, 0x04, 0x30,
+        {request(CommandWrite, TypeByte, {VarStatusSelect, 1}), answer(CommandWrite, TypeByte, {})},
+        {readRequest(TypeWideText, VarStatusSelect),
+         textAnswer(VarStatusSelect, {0x12, 0x04, 0x56, 0x04, 0x34, 0x04, 0x3C, 0x04, 0x3E, 0x04, 0x32, 0x04, 0x30,
                                      0x04, 0x00, 0x00})},
         {readRequest(TypeByte, VarStatusKind), errorAnswer(VarStatusKind, UnknownVariable)},
-        {request(CommandWrite, TypeByte, {VarStatusEntry, 0}), answer(CommandWrite, TypeByte, {})},
+        {request(CommandWrite, TypeByte, {VarStatusSelect, 0}), answer(CommandWrite, TypeByte, {})},
         {readRequest(TypeByte, VarStatusKind), answer(CommandRead, TypeByte, {VarStatusKind, 0})},
-        {request(CommandWrite, TypeByte, {VarStatusEntry, 2}), errorAnswer(VarStatusEntry, UnknownVariable)},
+        {request(CommandWrite, TypeByte, {VarStatusSelect, 2}), errorAnswer(VarStatusSelect, UnknownVariable)},
         {readRequest(TypeLong, 40), answer(CommandRead, TypeLong, {40, 0x78, 0x56, 0x34, 0x12})},
         {request(CommandWrite, TypeWord, {40, 0x01, 0x02}), answer(CommandWrite, TypeWord, {})},
         {readRequest(TypeLong, 40), answer(CommandRead, TypeWord, {40, 0x01, 0x02})},

@@ -12,9 +12,6 @@ using namespace morva_velox;
 namespace {
 
 // Variables of a point's status table.
-constexpr std::uint8_t VarStatusKind = 249;
-constexpr std::uint8_t VarStatusCount = 250;
-constexpr std::uint8_t VarStatusEntry = 251;
 
 // UTF-16 units of the longest text whose answer still fits the 16-bit data
 // length: variable code, text, terminator.
@@ -121,7 +118,7 @@ UnitResponder::Reply UnitResponder::read(std::uint8_t variable)
     if (m_statusTable) {
         if (variable == VarStatusCount)
             return byteReply(static_cast<std::uint8_t>(std::min<std::size_t>(m_statusTable->size(), 255)));
-        if (variable == VarStatusEntry && m_statusEntry < m_statusTable->size())
+        if (variable == VarStatusSelect && m_statusEntry < m_statusTable->size())
             return textReply((*m_statusTable)[m_statusEntry].text);
         if (variable == VarStatusKind)
             return readStatusEntryKind();
@@ -151,7 +148,7 @@ std::uint8_t UnitResponder::write(std::uint8_t variable, std::uint8_t type, cons
     }
 
     if (m_statusTable) {
-        if (variable == VarStatusEntry)
+        if (variable == VarStatusSelect)
             return type == TypeByte && value.size() == 1 ? selectStatusEntry(value[0])
                                                          : std::uint8_t{UnsupportedDataFormat};
         if (variable == VarStatusCount || variable == VarStatusKind)
