@@ -9,23 +9,14 @@
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
 
+#include "support/timing.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 using morva_velox::SerialPortVeloxProtocol;
-
-namespace {
-
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,11 +45,11 @@ int main(int argc, char** argv)
     std::printf("%8s %10s %10s %7s %9s\n", "record", "wall ms", "floor ms", "ratio", "cpu ms");
     for (int i = 0; i < records; ++i) {
         portReads = 0;
-        const double cpu0 = threadCpuMs();
+        const double cpu0 = morva_test::threadCpuMs();
         const auto t0 = Clock::now();
         protocol.readRecord(static_cast<std::uint16_t>(i));
         const double wall = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-        const double cpu = threadCpuMs() - cpu0;
+        const double cpu = morva_test::threadCpuMs() - cpu0;
         const double floor = static_cast<double>(portReads * morva_velox::SerialPort::ReadPauseMs);
         wallTotal += wall;
         floorTotal += floor;

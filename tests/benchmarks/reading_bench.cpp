@@ -9,6 +9,8 @@
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
 
+#include "support/timing.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,12 +20,6 @@ using morva_velox::SerialPortVeloxProtocol;
 
 namespace {
 
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 class QuietHost : public ReadingHost {
 public:
@@ -61,11 +57,11 @@ int main(int argc, char** argv)
     QuietHost host;
     MemoryReader reader(host, protocol);
 
-    const double cpu0 = threadCpuMs();
+    const double cpu0 = morva_test::threadCpuMs();
     const auto t0 = std::chrono::steady_clock::now();
     reader.Read();
     const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    const double cpu = threadCpuMs() - cpu0;
+    const double cpu = morva_test::threadCpuMs() - cpu0;
 
     std::size_t records = 0;
     for (const auto& table : memory.tables())

@@ -9,6 +9,8 @@
 #include "support/ptypair.h"
 #include "tools/unitsim/simulatedunit.h"
 
+#include "support/timing.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,17 +21,8 @@ using namespace morva_velox;
 using morva_sim::Fault;
 using morva_sim::FaultRule;
 using morva_sim::SimulatedUnit;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-long msSince(Clock::time_point start)
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-} // namespace
+using morva_test::Clock;
+using morva_test::msSince;
 
 TEST(BusScan, OnePointPerAnswerInAnswerOrder)
 {

@@ -5,6 +5,8 @@
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
 
+#include "support/timing.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,16 +19,12 @@ using morva_sim::Fault;
 using morva_sim::FaultRule;
 using morva_sim::SimulatedUnit;
 using morva_sim::UnitMemory;
-using Clock = std::chrono::steady_clock;
+using morva_test::Clock;
+using morva_test::msSince;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-long msSince(Clock::time_point start)
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
 
 UnitMemory threeTables()
 {

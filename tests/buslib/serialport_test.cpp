@@ -4,6 +4,8 @@
 #include "buslib/serialport.h"
 #include "support/ptypair.h"
 
+#include "support/timing.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,16 +14,12 @@
 
 using namespace morva_velox;
 using morva_test::PtyPair;
-using Clock = std::chrono::steady_clock;
+using morva_test::Clock;
+using morva_test::msSince;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-long msSince(Clock::time_point start)
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
 
 class SerialPortTest : public ::testing::Test {
 protected:
