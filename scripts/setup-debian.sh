@@ -8,6 +8,9 @@ packages=(
   libwxgtk3.2-dev wx3.2-i18n libboost-dev
   googletest libgtest-dev libbenchmark-dev
   gettext python3 unrtf
+  # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()
