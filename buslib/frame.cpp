@@ -39,6 +39,27 @@ std::size_t sealDataBlock(std::uint8_t* block, std::size_t n)
     return n + ChecksumSize;
 }
 
+namespace {
+
+// The codes a unit may send in an error answer.
+bool isUnitErrorCode(std::uint32_t code)
+{
+    switch (code) {
+    case UnsupportedCommand:
+    case UnsupportedDataFormat:
+    case HeaderCorrupted:
+    case UnknownVariable:
+    case BusyCannotAnswer:
+    case BusyWillAnswerLater:
+    case DataCorrupted:
+    case WrongRedirect:
+    case UnknownError: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
 std::uint32_t checkAnswer(const std::uint8_t* header, const std::uint8_t* block,
                           std::size_t blockLength)
 {
@@ -51,10 +72,10 @@ std::uint32_t checkAnswer(const std::uint8_t* header, const std::uint8_t* block,
             return DataCorrupted;
     }
     if (headerCommand(header) == CommandError) {
-        // An error answer without its code byte, or with code 0, still
-        // reports a failure.
+        // An error answer without its code byte, or with a code that is not
+        // one of the unit's (0 included), still reports a failure.
         const std::uint32_t code = n >= 2 ? block[1] : std::uint32_t{UnknownError};
-        return code == NoError ? UnknownError : code;
+        return isUnitErrorCode(code) ? code : std::uint32_t{UnknownError};
     }
     return NoError;
 }

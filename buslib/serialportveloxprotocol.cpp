@@ -113,7 +113,7 @@ void SerialPortVeloxProtocol::sendRequest(const std::uint8_t* header, const std:
     clearErrors();
     // Whatever is still in the input (a late or broken answer to an earlier
     // attempt) would shift every later header: drop it before asking.
-    purgeInput();
+    purgePort();
     write(header, static_cast<int>(HeaderSize));
     trace(TraceDirection::Sent, header, HeaderSize);
     if (block && blockLength > 0) {
@@ -150,7 +150,7 @@ void SerialPortVeloxProtocol::receiveOnce()
     const std::size_t n = headerDataLength(m_rxHeader.data());
     if (n != 0) {
         if (n + ChecksumSize > m_rxData.size()) {
-            purgeInput();
+            purgePort();
             ENGINE_FAIL(BufferOverflow);
         }
         readExactly(m_rxData.data(), n + ChecksumSize);
@@ -171,12 +171,21 @@ void SerialPortVeloxProtocol::readExactly(std::uint8_t* buffer, std::size_t coun
             ENGINE_FAIL(received == 0 ? NoAnswer : NotAllDataReceived);
         m_readStartTick = platform::tickCount();
         m_reading = true;
-        const int got = read(buffer + received, static_cast<int>(count - received));
+        const int got = readPort(buffer + received, static_cast<int>(count - received));
         m_reading = false;
         trace(TraceDirection::Received, buffer + received, static_cast<std::size_t>(got));
         received += static_cast<std::size_t>(got);
     } while (received < count);
 }
+
+int SerialPortVeloxProtocol::readPort(std::uint8_t* buffer, int count)
+{
+    return read(buffer, count);
+}
+
+void SerialPortVeloxProtocol::purgePort() { purgeInput(); }
+
+void SerialPortVeloxProtocol::pauseMs(unsigned milliseconds) { platform::sleepMs(milliseconds); }
 
 SerialPortVeloxProtocol::AnswerValue
 SerialPortVeloxProtocol::readVariableBytes(const Address& unit, std::uint8_t type,
@@ -370,7 +379,7 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     }
     if (status == UnknownVariable) {
         // No status variable: give the unit a fixed time to prepare.
-        platform::sleepMs(NoStatusWaitMs);
+        pauseMs(NoStatusWaitMs);
     } else {
         const std::uint32_t start = platform::tickCount();
         while (status != 0) {

@@ -106,6 +106,13 @@ protected:
     // Reads a whole `count` bytes within the deadline, or throws.
     void readExactly(std::uint8_t* buffer, std::size_t count);
 
+    // The line under the transactions: one read of the port, discarding
+    // unread input, and a plain wait. A derived class may put another
+    // line in their place (writes go through the virtual write()).
+    virtual int readPort(std::uint8_t* buffer, int count);
+    virtual void purgePort();
+    virtual void pauseMs(unsigned milliseconds);
+
 private:
     void writeValue(const Address& unit, std::uint8_t type, std::uint8_t variable,
                     const std::uint8_t* value, std::size_t size);

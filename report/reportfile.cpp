@@ -65,5 +65,8 @@ bool ReportFile::Write(const wxString& text)
 
 bool ReportFile::Commit()
 {
-    return file.Commit();
+    // A full disk may take the writes into the cache and refuse them only
+    // when they go out: flush first, so that a report that did not reach
+    // the disk never replaces an earlier one.
+    return file.Flush() && file.Commit();
 }

@@ -10,6 +10,9 @@ packages=(
   gettext python3 unrtf
   # rsvg-convert: redraws the pictures (scripts/draw-pictures.py); the build does not need it
   librsvg2-bin
+  # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

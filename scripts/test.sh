@@ -22,3 +22,6 @@ echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DMORVA_SANITIZE=ON -DMORVA_BUILD_BENCHMARKS=OFF
+
+echo "== fuzz targets: smoke runs over the seed corpus and the crash regressions =="
+bash scripts/fuzz-smoke.sh

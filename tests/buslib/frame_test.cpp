@@ -109,6 +109,17 @@ TEST(FrameTest, CheckAnswer)
     EXPECT_EQ(checkAnswer(bare.data(), bare.data() + HeaderSize, 5), UnknownError);
     const Bytes zero = request(CommandError, TypeByte, {VarTable, 0});
     EXPECT_EQ(checkAnswer(zero.data(), zero.data() + HeaderSize, 6), UnknownError);
+
+    // The unit's codes pass unchanged; any other byte is an unknown error,
+    // never a code of the host's own range or outside every range.
+    const auto codeOf = [](std::uint8_t code) {
+        const Bytes answer = request(CommandError, TypeByte, {VarTable, code});
+        return checkAnswer(answer.data(), answer.data() + HeaderSize, 6);
+    };
+    for (const std::uint8_t code : {1, 2, 3, 4, 5, 6, 7, 10, 255})
+        EXPECT_EQ(codeOf(code), code);
+    for (const std::uint8_t code : {8, 9, 11, 0x0F, 251})
+        EXPECT_EQ(codeOf(code), UnknownError) << int(code);
 }
 
 TEST(FrameTest, ValueSizes)

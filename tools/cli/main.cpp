@@ -53,15 +53,33 @@ void printError(const wxString& text)
     std::fprintf(stderr, "%s%s\n", ProgramTag, text.utf8_str().data());
 }
 
+// wxWidgets' own assertions switched off for a while. The file
+// configuration asserts, with a stack trace each, on every group that a
+// file repeats; a spoilt settings file can repeat thousands, which would
+// keep the reader printing for minutes. That is bad data, not a bug.
+class AssertionsOff {
+public:
+    AssertionsOff() : m_previous(wxSetAssertHandler(nullptr)) {}
+    ~AssertionsOff() { wxSetAssertHandler(m_previous); }
+    AssertionsOff(const AssertionsOff&) = delete;
+    AssertionsOff& operator=(const AssertionsOff&) = delete;
+
+private:
+    wxAssertHandler_t m_previous;
+};
+
 // The settings the reader takes its defaults from; it never writes them.
 class Settings {
 public:
     Settings()
     {
-        if (wxFileName::FileExists(SettingsFile))
-            m_config = std::make_unique<wxFileConfig>(wxString(), wxString(),
-                                                      wxString("./") + SettingsFile, wxString(),
-                                                      wxCONFIG_USE_RELATIVE_PATH);
+        if (!wxFileName::FileExists(SettingsFile))
+            return;
+        const AssertionsOff quietParser;
+        const wxLogNull quietLoad;
+        m_config = std::make_unique<wxFileConfig>(wxString(), wxString(),
+                                                  wxString("./") + SettingsFile, wxString(),
+                                                  wxCONFIG_USE_RELATIVE_PATH);
     }
 
     const wxConfigBase* config() const { return m_config.get(); }

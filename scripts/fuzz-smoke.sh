@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs each for a small fixed number of runs
+# over its seed corpus and its crash regressions: a quick check that no
+# known input crashes again. Part of scripts/test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/fuzz-common.sh
+
+build_fuzz_targets
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+run_fuzz_target receive_path "$work/receive_path" -runs=50000
+run_fuzz_target report_driver "$work/report_driver" -runs=2000

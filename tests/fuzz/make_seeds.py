@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/.
+
+receive_path: an operation byte, its argument, then the bytes the unit
+sends: good answers built from the protocol's request vectors and the
+sample memory, error answers, a damaged answer followed by a good one.
+
+report_driver: a table count, an encoding flag (0 8-bit, 1 UTF-16LE), then
+report lines ended by zero bytes or units, from the sample memory.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SAMPLE = os.path.join(HERE, "..", "..", "tools", "sample-memory.txt")
+
+
+def checksum(data):
+    h, i = 0, 0
+    if len(data) % 2:
+        h, i = data[0], 1
+    while i < len(data):
+        h = ((h << 5) | (h >> 27)) & 0xFFFFFFFF
+        h ^= (data[i] << 8) | data[i + 1]
+        i += 2
+    return h
+
+
+def packet(command, dtype, data=b""):
+    head = bytes([255, 255, 255, 1, 1, 1, command, dtype]) + struct.pack("<H", len(data))
+    head += struct.pack("<I", checksum(head))
+    if data:
+        return head + data + struct.pack("<I", checksum(data))
+    return head
+
+
+def wide(variable, text):
+    return packet(6, 29, bytes([variable]) + text.encode("utf-16-le") + b"\0\0")
+
+
+def error(variable, code):
+    return packet(3, 0, bytes([variable, code]))
+
+
+ACK = packet(8, 5)
+OPS = {"select": 0, "header": 1, "count": 2, "record": 3, "clear": 4, "variable": 5}
+
+
+def sample_lines():
+    with open(SAMPLE, encoding="utf-8") as f:
+        return f.read().split("\n")
+
+
+def receive_seeds():
+    lines = sample_lines()
+    seeds = {
+        "select_ack": (OPS["select"], 0, ACK),
+        "select_past_last": (OPS["select"], 3, error(252, 4) * 6),
+        "header_text": (OPS["header"], 0, wide(252, lines[0])),
+        "header_cyrillic": (OPS["header"], 0, wide(252, lines[14])),
+        # The read request of variable 252 as wide text, taken as an answer.
+        "header_request_vector": (OPS["header"], 0, bytes.fromhex(
+            "FFFFFF0101010 61D0100AF467480FCFC000000".replace(" ", ""))),
+        "count": (OPS["count"], 0, packet(6, 5, bytes([253, 12, 0]))),
+        "count_busy_then_good": (OPS["count"], 0, error(253, 5) + packet(6, 5, bytes([253, 3, 0]))),
+        "record_ready": (OPS["record"], 1, ACK + packet(6, 1, bytes([248, 0])) + wide(254, lines[1])),
+        "record_polled": (OPS["record"], 2, ACK + packet(6, 1, bytes([248, 2]))
+                          + packet(6, 1, bytes([248, 0])) + wide(254, lines[2])),
+        "record_no_status": (OPS["record"], 0, ACK + error(248, 4) * 6 + wide(254, lines[16])),
+        "record_bad_header_then_good": (OPS["record"], 0, ACK
+                                        + bytes(14) + packet(6, 1, bytes([248, 0]))
+                                        + wide(254, lines[3])),
+        # The clear-memory request vector, answered by itself.
+        "clear": (OPS["clear"], 0, bytes.fromhex("FFFFFF01010108050300AF877580FD0000A01F0000")),
+        "clear_refused": (OPS["clear"], 0, error(253, 1) * 6),
+        "text8": (OPS["variable"], 3, packet(6, 3, bytes([254]) + b"abc\0")),
+        "lsingle": (OPS["variable"], 13, packet(6, 13, bytes([254, 0x34, 0x12, 0, 0]))),
+        "float": (OPS["variable"], 25, packet(6, 25, bytes([254]) + struct.pack("<f", 1.5))),
+        "long": (OPS["variable"], 11, packet(6, 11, bytes([254]) + struct.pack("<i", -7))),
+        "quad": (OPS["variable"], 31, packet(6, 31, bytes([254]) + bytes(range(8)))),
+        "byte_block": (OPS["variable"], 1, packet(6, 1, bytes([254, 1, 2, 3]))),
+        "address_refused": (OPS["variable"], 33, packet(6, 33, bytes([254, 1, 2, 3]))),
+        "word_short": (OPS["variable"], 5, packet(6, 5, bytes([254, 1]))),
+    }
+    return {name: bytes([op, arg]) + body for name, (op, arg, body) in seeds.items()}
+
+
+def report_seeds():
+    lines = sample_lines()
+    tables = sum(1 for line in lines if line == "")
+    seeds = {}
+    for flag, name in ((0, "latin1"), (1, "utf16")):
+        encoding = "latin-1" if flag == 0 else "utf-16-le"
+        end = b"\0" if flag == 0 else b"\0\0"
+        chosen = lines[:14] if flag == 0 else lines
+        body = b"".join(line.encode(encoding, "replace") + end for line in chosen)
+        seeds["sample_" + name] = bytes([tables, flag]) + body
+    seeds["escapes"] = bytes([1, 1]) + "a<b>&c\t{x}\\y\tЖ€\U0001F600\t\t \n".encode("utf-16-le")
+    seeds["no_tables"] = bytes([0, 0]) + b"h\0r\0\0"
+    return seeds
+
+
+def write(target, seeds):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    write("receive_path", receive_seeds())
+    write("report_driver", report_seeds())
