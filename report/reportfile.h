@@ -4,12 +4,14 @@
 #include <wx/file.h>
 #include <wx/string.h>
 
-// The file a report is written into, piece by piece as UTF-8 without a
-// byte-order mark. The white space at the very start of the document is
-// left out. The text goes to a temporary file beside the target, which
-// takes the target's name only on Commit, so that a failed write never
-// leaves a half-written report (nor spoils an older one of that name).
-// Without Commit nothing is left behind.
+#include <string_view>
+
+// The file a report is written into, piece by piece as UTF-8 bytes. The
+// white space at the very start of the document is left out. The text goes
+// to a temporary file beside the target, which is flushed to disk and only
+// then takes the target's name on Commit, so that neither a failed write nor
+// a power loss ever leaves a half-written report under that name (nor
+// spoils an older one). Without Commit nothing is left behind.
 class ReportFile {
 public:
     // Creates the temporary file; IsOpened tells whether that worked.
@@ -18,9 +20,9 @@ public:
     bool IsOpened() const;
 
     // Appends one piece of the document; false when the write failed.
-    bool Write(const wxString& text);
+    bool Write(std::string_view bytes);
 
-    // Puts the written file in place of the target.
+    // Flushes the written file to disk and puts it in place of the target.
     bool Commit();
 
 private:

@@ -1,6 +1,9 @@
 #ifndef MORVA_REPORT_REPORTFORMATER_H
 #define MORVA_REPORT_REPORTFORMATER_H
 
+#include "report/reportcells.h"
+#include "report/reporttext.h"
+
 #include <wx/string.h>
 
 #include <vector>
@@ -49,7 +52,25 @@ public:
     // The text of one table; the empty text for a table without rows.
     wxString FormatTable(const ReportTable& table);
 
+    // Appends to `out` the text of the table whose rows are the lines
+    // [first, last), each cut into cells at its tabs: the text that
+    // FormatTable gives for these rows, written straight as UTF-8 without a
+    // string per fragment.
+    void AppendTable(ReportLines::const_iterator first, ReportLines::const_iterator last,
+                     ReportText& out);
+
 protected:
+    // The appending counterparts through which AppendTable writes the cells
+    // of a row, given as the whole tab-separated line, and adjusts the table
+    // text after them (`tableStart` is where the table's text began). Each
+    // must append exactly what its counterpart gives: HeaderCell or Cell of
+    // every cell in order, and the change that AfterCells makes. The
+    // defaults go through those operations, and leave the text unchanged
+    // after the cells.
+    virtual void AppendHeaderCells(TextView line, ReportText& out) const;
+    virtual void AppendCells(TextView line, ReportText& out) const;
+    virtual void AfterCellsAppended(ReportText& tableText, ReportText::Position tableStart) const;
+
     ReportFormater() = default;
     ReportFormater(const ReportFormater&) = default;
     ReportFormater& operator=(const ReportFormater&) = default;

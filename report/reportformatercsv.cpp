@@ -98,3 +98,22 @@ void ReportFormaterCSV::AfterCells(wxString& tableText) const
     const size_t last = tableText.find_last_not_of(wxS(" \t\n\v\f\r"));
     tableText.erase(last == wxString::npos ? 0 : last + 1);
 }
+
+void ReportFormaterCSV::AppendHeaderCells(TextView line, ReportText& out) const
+{
+    AppendCells(line, out);
+}
+
+void ReportFormaterCSV::AppendCells(TextView line, ReportText& out) const
+{
+    // Every cell followed by a tab: the line, whose cells are already joined
+    // by tabs, and one more tab.
+    out.AppendText(line);
+    out.Append("\t");
+}
+
+void ReportFormaterCSV::AfterCellsAppended(ReportText& tableText,
+                                           ReportText::Position tableStart) const
+{
+    tableText.TrimWhiteSpace(tableStart);
+}

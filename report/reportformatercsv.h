@@ -26,6 +26,11 @@ public:
     wxString RowEnd() const override;
     wxString Cell(const wxString& text) const override;
     void AfterCells(wxString& tableText) const override;
+
+protected:
+    void AppendHeaderCells(TextView line, ReportText& out) const override;
+    void AppendCells(TextView line, ReportText& out) const override;
+    void AfterCellsAppended(ReportText& tableText, ReportText::Position tableStart) const override;
 };
 
 #endif

@@ -2,25 +2,58 @@
 
 #include "report/reportlanguage.h"
 
+#include <cstring>
+#include <string_view>
+
 namespace {
 
-// The text with the characters that HTML reads as markup written as
-// entities.
-wxString Escaped(const wxString& text)
+const std::string_view HeaderCellOpen = "\t\t<th>";
+const std::string_view HeaderCellClose = "</th>\n";
+const std::string_view DataCellOpen = "\t\t<td>";
+const std::string_view DataCellClose = "</td>\n";
+
+// The most bytes that one character unit takes when escaped: "&amp;".
+const size_t MaxEscapedPerUnit = 5;
+
+char* Put(char* out, std::string_view bytes)
 {
-    if (text.find_first_of(wxS("&<>")) == wxString::npos)
-        return text;
-    wxString out;
-    out.reserve(text.length());
-    for (const wxUniChar c : text) {
-        switch (c.GetValue()) {
-        case '&': out += wxS("&amp;"); break;
-        case '<': out += wxS("&lt;"); break;
-        case '>': out += wxS("&gt;"); break;
-        default: out += c; break;
+    std::memcpy(out, bytes.data(), bytes.size());
+    return out + bytes.size();
+}
+
+// Appends the text as UTF-8 with the characters that HTML reads as markup
+// written as entities.
+void AppendEscaped(TextView text, ReportText& out)
+{
+    char* bytes = out.Room(text.size() * MaxEscapedPerUnit);
+    const wchar_t* in = text.data();
+    const wchar_t* const end = in + text.size();
+    while (in != end) {
+        switch (*in) {
+        case L'&': bytes = Put(bytes, "&amp;"); ++in; break;
+        case L'<': bytes = Put(bytes, "&lt;"); ++in; break;
+        case L'>': bytes = Put(bytes, "&gt;"); ++in; break;
+        default:
+            if (IsAscii(*in))
+                *bytes++ = static_cast<char>(*in++);
+            else
+                bytes = ReportText::PutUtf8(in, end, bytes);
+            break;
         }
     }
-    return out;
+    out.Advance(bytes);
+}
+
+void AppendCell(std::string_view open, TextView text, std::string_view close, ReportText& out)
+{
+    out.Append(open);
+    AppendEscaped(text, out);
+    out.Append(close);
+}
+
+wxString Escaped(const wxString& text)
+{
+    return ReportText::Fragment([&text](ReportText& out) { AppendEscaped(ViewOf(text), out); });
 }
 
 } // namespace
@@ -95,7 +128,9 @@ wxString ReportFormaterHtml::HeaderRowEnd() const
 
 wxString ReportFormaterHtml::HeaderCell(const wxString& text) const
 {
-    return wxS("\t\t<th>") + Escaped(text) + wxS("</th>\n");
+    return ReportText::Fragment([&text](ReportText& out) {
+        AppendCell(HeaderCellOpen, ViewOf(text), HeaderCellClose, out);
+    });
 }
 
 wxString ReportFormaterHtml::TableBodyBegin() const
@@ -120,5 +155,21 @@ wxString ReportFormaterHtml::RowEnd() const
 
 wxString ReportFormaterHtml::Cell(const wxString& text) const
 {
-    return wxS("\t\t<td>") + Escaped(text) + wxS("</td>\n");
+    return ReportText::Fragment([&text](ReportText& out) {
+        AppendCell(DataCellOpen, ViewOf(text), DataCellClose, out);
+    });
+}
+
+void ReportFormaterHtml::AppendHeaderCells(TextView line, ReportText& out) const
+{
+    ForEachCell(line, [&out](TextView cell) {
+        AppendCell(HeaderCellOpen, cell, HeaderCellClose, out);
+    });
+}
+
+void ReportFormaterHtml::AppendCells(TextView line, ReportText& out) const
+{
+    ForEachCell(line, [&out](TextView cell) {
+        AppendCell(DataCellOpen, cell, DataCellClose, out);
+    });
 }

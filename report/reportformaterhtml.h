@@ -27,6 +27,10 @@ public:
     wxString RowBegin() const override;
     wxString RowEnd() const override;
     wxString Cell(const wxString& text) const override;
+
+protected:
+    void AppendHeaderCells(TextView line, ReportText& out) const override;
+    void AppendCells(TextView line, ReportText& out) const override;
 };
 
 #endif

@@ -5,7 +5,9 @@
 #include <wx/strconv.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -13,50 +15,67 @@ const wchar_t CellBorders[] =
     L"\\clbrdrt \\brdrs \\brdrw10 \\clbrdrl \\brdrs \\brdrw10 "
     L"\\clbrdrb \\brdrs \\brdrw10 \\clbrdrr \\brdrs \\brdrw10 ";
 
-bool IsRtfSpecial(wxUniChar::value_type c)
+const std::string_view ParagraphOpen = "{\\f0\\lang1049 ";
+const std::string_view ParagraphClose = "}";
+const std::string_view CellOpen = "\n\\pard \\intbl ";
+const std::string_view CellClose = " \\cell";
+
+// The most bytes that one character unit takes when encoded: a character
+// beyond the basic plane held in one unit is written as two Unicode
+// escapes of up to 9 bytes each ("\\u-10179?").
+const size_t MaxEncodedPerUnit = 18;
+
+bool IsRtfSpecial(std::uint32_t c)
 {
     return c == '\\' || c == '{' || c == '}';
 }
 
-void AppendHexEscape(wxString& out, unsigned char byte)
+char* PutHexEscape(char* out, unsigned char byte)
 {
     static const char digits[] = "0123456789abcdef";
-    out += wxS("\\'");
-    out += wxUniChar(digits[byte >> 4]);
-    out += wxUniChar(digits[byte & 0x0f]);
+    *out++ = '\\';
+    *out++ = '\'';
+    *out++ = digits[byte >> 4];
+    *out++ = digits[byte & 0x0f];
+    return out;
 }
 
-void AppendUtf16Unit(wxString& out, std::uint32_t unit)
+char* PutUtf16Unit(char* out, std::uint32_t unit)
 {
     // RTF takes the unit as a signed 16-bit number; '?' stands for readers
     // that do not know the escape.
-    out += wxString::Format(wxS("\\u%d?"), static_cast<int>(static_cast<std::int16_t>(unit)));
+    *out++ = '\\';
+    *out++ = 'u';
+    out = std::to_chars(out, out + 6, static_cast<int>(static_cast<std::int16_t>(unit))).ptr;
+    *out++ = '?';
+    return out;
 }
 
 // A character that the code page cannot hold, as RTF's Unicode escape of
 // each of its UTF-16 units.
-void AppendUnicodeEscape(wxString& out, wxUniChar c)
+char* PutUnicodeEscape(char* out, std::uint32_t value)
 {
-    const std::uint32_t value = c.GetValue();
-    if (value < 0x10000) {
-        AppendUtf16Unit(out, value);
-        return;
-    }
+    if (value < 0x10000)
+        return PutUtf16Unit(out, value);
     const std::uint32_t offset = value - 0x10000;
-    AppendUtf16Unit(out, 0xD800 + (offset >> 10));
-    AppendUtf16Unit(out, 0xDC00 + (offset & 0x3FF));
+    out = PutUtf16Unit(out, 0xD800 + (offset >> 10));
+    return PutUtf16Unit(out, 0xDC00 + (offset & 0x3FF));
 }
 
 } // namespace
 
 ReportFormaterRtf::ReportFormaterRtf()
+    : codePageBytes(0x10000, NotInCodePage)
 {
     const wxCSConv codePage(wxS("windows-1251"));
     for (unsigned byte = 0x80; byte <= 0xff; ++byte) {
         const char in = static_cast<char>(byte);
         wchar_t out[2] = {};
-        if (codePage.ToWChar(out, 2, &in, 1) == 1)
-            codePageBytes.emplace(out[0], static_cast<unsigned char>(byte));
+        if (codePage.ToWChar(out, 2, &in, 1) != 1)
+            continue;
+        const auto character = static_cast<std::uint32_t>(out[0]);
+        if (character < codePageBytes.size())
+            codePageBytes[character] = static_cast<unsigned char>(byte);
     }
 }
 
@@ -95,7 +114,7 @@ wxString ReportFormaterRtf::BodyEnd() const
 
 wxString ReportFormaterRtf::Paragraph(wxString text) const
 {
-    return wxS("{\\f0\\lang1049 ") + Encoded(text) + wxS("}");
+    return ReportText::Fragment([this, &text](ReportText& out) { AppendParagraph(ViewOf(text), out); });
 }
 
 wxString ReportFormaterRtf::Separator() const
@@ -157,14 +176,18 @@ wxString ReportFormaterRtf::RowEnd() const
 
 wxString ReportFormaterRtf::Cell(const wxString& text) const
 {
-    return wxS("\n\\pard \\intbl ") + Paragraph(text) + wxS(" \\cell");
+    return ReportText::Fragment([this, &text](ReportText& out) {
+        out.Append(CellOpen);
+        out.AppendText(Paragraph(text));
+        out.Append(CellClose);
+    });
 }
 
 void ReportFormaterRtf::Prepare(const ReportLines& lines)
 {
     int widest = 0;
     for (const wxString& line : lines)
-        widest = std::max(widest, FieldCount(line));
+        widest = std::max(widest, FieldCount(ViewOf(line)));
     if (widest * minColumnWidth > portraitWidth) {
         landscape = true;
         tableWidth = landscapeWidth;
@@ -173,42 +196,55 @@ void ReportFormaterRtf::Prepare(const ReportLines& lines)
 
 wxString ReportFormaterRtf::Encoded(const wxString& text) const
 {
-    const bool plain = std::all_of(text.begin(), text.end(), [](wxUniChar c) {
-        return c.GetValue() < 0x80 && !IsRtfSpecial(c.GetValue());
-    });
-    if (plain)
-        return text;
-    wxString out;
-    out.reserve(text.length());
-    for (const wxUniChar c : text)
-        AppendEncoded(out, c);
-    return out;
+    return ReportText::Fragment([this, &text](ReportText& out) { AppendEncoded(ViewOf(text), out); });
 }
 
-int ReportFormaterRtf::FieldCount(const wxString& line)
+void ReportFormaterRtf::AppendHeaderCells(TextView line, ReportText& out) const
+{
+    AppendCells(line, out);
+}
+
+void ReportFormaterRtf::AppendCells(TextView line, ReportText& out) const
+{
+    ForEachCell(line, [this, &out](TextView cell) {
+        out.Append(CellOpen);
+        AppendParagraph(cell, out);
+        out.Append(CellClose);
+    });
+}
+
+int ReportFormaterRtf::FieldCount(TextView line)
 {
     // Every tab starts a further field, except a tab at the very end.
     if (line.empty())
         return 0;
-    const auto tabs = std::count(line.begin(), line.end(), wxUniChar('\t'));
-    const int trailing = line.Last() == '\t' ? 1 : 0;
-    return static_cast<int>(tabs) + 1 - trailing;
+    const int trailing = line.back() == L'\t' ? 1 : 0;
+    return static_cast<int>(CellCount(line)) - trailing;
 }
 
-void ReportFormaterRtf::AppendEncoded(wxString& out, wxUniChar c) const
+void ReportFormaterRtf::AppendParagraph(TextView text, ReportText& out) const
 {
-    const wxUniChar::value_type value = c.GetValue();
-    if (value < 0x80) {
-        if (IsRtfSpecial(value))
-            out += wxUniChar('\\');
-        out += c;
-        return;
+    out.Append(ParagraphOpen);
+    AppendEncoded(text, out);
+    out.Append(ParagraphClose);
+}
+
+void ReportFormaterRtf::AppendEncoded(TextView text, ReportText& out) const
+{
+    char* bytes = out.Room(text.size() * MaxEncodedPerUnit);
+    for (const wchar_t c : text) {
+        const auto value = static_cast<std::uint32_t>(c);
+        if (value < 0x80) {
+            if (IsRtfSpecial(value))
+                *bytes++ = '\\';
+            *bytes++ = static_cast<char>(value);
+        } else if (value < codePageBytes.size() && codePageBytes[value] != NotInCodePage) {
+            bytes = PutHexEscape(bytes, codePageBytes[value]);
+        } else {
+            bytes = PutUnicodeEscape(bytes, value);
+        }
     }
-    const auto byte = codePageBytes.find(value);
-    if (byte != codePageBytes.end())
-        AppendHexEscape(out, byte->second);
-    else
-        AppendUnicodeEscape(out, c);
+    out.Advance(bytes);
 }
 
 wxString ReportFormaterRtf::RowDefinition() const

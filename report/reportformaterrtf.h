@@ -5,7 +5,7 @@
 
 #include <wx/string.h>
 
-#include <unordered_map>
+#include <vector>
 
 // The Rich Text Format report: code page 1251, Times New Roman, a title
 // paragraph and one table per table of the unit, every cell with single
@@ -43,9 +43,14 @@ public:
     // braces.
     wxString Encoded(const wxString& text) const;
 
+protected:
+    void AppendHeaderCells(TextView line, ReportText& out) const override;
+    void AppendCells(TextView line, ReportText& out) const override;
+
 private:
-    static int FieldCount(const wxString& line);
-    void AppendEncoded(wxString& out, wxUniChar c) const;
+    static int FieldCount(TextView line);
+    void AppendParagraph(TextView text, ReportText& out) const;
+    void AppendEncoded(TextView text, ReportText& out) const;
     wxString RowDefinition() const;
 
     int minColumnWidth = 650;
@@ -57,9 +62,12 @@ private:
 
     // Every row of a table is defined alike: made once per table.
     wxString rowDefinition;
-    // The Windows-1251 byte of each character the code page holds, as the
-    // converter decodes the bytes from 0x80 up.
-    std::unordered_map<wxUniChar::value_type, unsigned char> codePageBytes;
+    // The Windows-1251 byte of every character of the basic plane, as the
+    // converter decodes the bytes from 0x80 up; NotInCodePage for the
+    // characters the code page does not hold (and for ASCII, which is
+    // written as it is).
+    static constexpr unsigned char NotInCodePage = 0;
+    std::vector<unsigned char> codePageBytes;
 };
 
 #endif

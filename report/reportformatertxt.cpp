@@ -89,3 +89,19 @@ wxString ReportFormaterTxt::Cell(const wxString& text) const
 {
     return text + wxS("\t");
 }
+
+void ReportFormaterTxt::AppendHeaderCells(TextView line, ReportText& out) const
+{
+    ForEachCell(line, [&out](TextView cell) {
+        out.AppendText(cell);
+        out.Append("  \t");
+    });
+}
+
+void ReportFormaterTxt::AppendCells(TextView line, ReportText& out) const
+{
+    // Every cell followed by a tab: the line, whose cells are already joined
+    // by tabs, and one more tab.
+    out.AppendText(line);
+    out.Append("\t");
+}

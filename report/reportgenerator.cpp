@@ -11,6 +11,8 @@
 #include <wx/log.h>
 #include <wx/translation.h>
 
+#include <algorithm>
+
 namespace {
 
 const wxChar CatalogName[] = wxS("MORVA_Reporter");
@@ -37,42 +39,6 @@ ReportLines::const_iterator TableStart(const ReportLines& lines, unsigned number
             ++passed;
     }
     return line;
-}
-
-// Cuts one line into the cells of `row`, reusing the row's strings.
-void CutCellsInto(const wxString& line, ReportRow& row)
-{
-    size_t count = 0;
-    size_t start = 0;
-    for (;;) {
-        const size_t tab = line.find('\t', start);
-        const size_t length = tab == wxString::npos ? wxString::npos : tab - start;
-        if (count == row.size())
-            row.emplace_back();
-        row[count++].assign(line, start, length);
-        if (tab == wxString::npos)
-            break;
-        start = tab + 1;
-    }
-    row.resize(count);
-}
-
-// Cuts the rows from `line` up to the next empty line or the end into
-// `table`, whose rows and cells are reused from the previous table, so that
-// a long report does not allocate every cell anew. Afterwards `line` stands
-// after that empty line, where the next table begins.
-void CutRowsInto(ReportLines::const_iterator& line, ReportLines::const_iterator end,
-                 ReportTable& table)
-{
-    size_t count = 0;
-    for (; line != end && !line->empty(); ++line) {
-        if (count == table.size())
-            table.emplace_back();
-        CutCellsInto(*line, table[count++]);
-    }
-    table.resize(count);
-    if (line != end)
-        ++line;
 }
 
 } // namespace
@@ -114,44 +80,51 @@ wxString ReportTitle(const wxDateTime& now)
 ReportRow CutCells(const wxString& line)
 {
     ReportRow cells;
-    CutCellsInto(line, cells);
+    ForEachCell(ViewOf(line), [&cells](TextView cell) { cells.emplace_back(cell.data(), cell.size()); });
     return cells;
 }
 
 ReportTable CutTable(const ReportLines& lines, unsigned number)
 {
-    auto line = TableStart(lines, number);
     ReportTable table;
-    CutRowsInto(line, lines.end(), table);
+    for (auto line = TableStart(lines, number); line != lines.end() && !line->empty(); ++line)
+        table.push_back(CutCells(*line));
     return table;
+}
+
+bool BuildReport(ReportFormater& formater, const ReportLines& lines,
+                 unsigned tableCount, const wxString& title, ReportText& text)
+{
+    text.AppendText(formater.DocumentBegin());
+    formater.Prepare(lines);
+    text.AppendText(formater.DocumentHeader(ReportLanguage(), title));
+    text.AppendText(formater.BodyBegin());
+    text.AppendText(formater.Paragraph(title));
+    text.AppendText(formater.Separator());
+
+    // The tables follow one another through the lines, each ended by an
+    // empty line.
+    auto line = lines.begin();
+    for (unsigned number = 1; number <= tableCount && text.Good(); ++number) {
+        const auto tableEnd = std::find_if(line, lines.end(), [](const wxString& l) { return l.empty(); });
+        formater.AppendTable(line, tableEnd, text);
+        text.AppendText(formater.Separator());
+        line = tableEnd == lines.end() ? tableEnd : tableEnd + 1;
+    }
+
+    text.AppendText(formater.BodyEnd());
+    text.AppendText(formater.DocumentEnd());
+    return text.Finish();
 }
 
 bool BuildReport(ReportFormater& formater, const ReportLines& lines,
                  unsigned tableCount, const wxString& title,
                  const ReportSink& sink)
 {
-    wxString text = formater.DocumentBegin();
-    formater.Prepare(lines);
-    text += formater.DocumentHeader(ReportLanguage(), title);
-    text += formater.BodyBegin();
-    text += formater.Paragraph(title);
-    text += formater.Separator();
-    if (!sink(text))
-        return false;
-
-    // Each table goes to the sink on its own, so that only one table's text
-    // is held at a time. The tables follow one another through the lines.
-    auto line = lines.begin();
-    ReportTable table;
-    for (unsigned number = 1; number <= tableCount; ++number) {
-        CutRowsInto(line, lines.end(), table);
-        text = formater.FormatTable(table);
-        text += formater.Separator();
-        if (!sink(text))
-            return false;
-    }
-
-    return sink(formater.BodyEnd() + formater.DocumentEnd());
+    ReportText text([&sink](std::string_view piece) {
+        return sink(wxString::FromUTF8(piece.data(), piece.size()));
+    });
+    return BuildReport(formater, lines, tableCount, title, text);
 }
 
 ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
@@ -165,8 +138,8 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
     if (!file.IsOpened())
         return Failure(fileName, wxGetTranslation("Error creating file: ", CatalogName));
 
-    const bool written = BuildReport(formater, lines, tableCount, ReportTitle(now),
-                                     [&file](const wxString& piece) { return file.Write(piece); });
+    ReportText text([&file](std::string_view piece) { return file.Write(piece); });
+    const bool written = BuildReport(formater, lines, tableCount, ReportTitle(now), text);
     if (!written || !file.Commit())
         return Failure(fileName, wxGetTranslation("Error writing file: ", CatalogName));
     return Success(fileName);

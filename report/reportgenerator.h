@@ -2,6 +2,7 @@
 #define MORVA_REPORT_REPORTGENERATOR_H
 
 #include "report/reportformater.h"
+#include "report/reporttext.h"
 
 #include <wx/datetime.h>
 #include <wx/string.h>
@@ -27,7 +28,7 @@ struct ReportOutcome {
     wxString message;
 };
 
-// Receives the document piece by piece, in order.
+// Receives the document piece by piece, in order, as wide text.
 using ReportSink = std::function<bool(const wxString&)>;
 
 // A new writer for the format index: 0 RTF, 1 HTML, 2 TXT, 3 CSV, any
@@ -55,9 +56,13 @@ ReportTable CutTable(const ReportLines& lines, unsigned number);
 // The cells of one line: a line with k tabs gives k + 1 cells.
 ReportRow CutCells(const wxString& line);
 
-// Builds the whole document through the writer and hands it to the sink
-// piece by piece; stops at the first piece the sink refuses and returns
-// false then.
+// Builds the whole document through the writer into `text`, which hands it
+// on as it grows; stops after the table during which its receiver refused a
+// piece and returns false then.
+bool BuildReport(ReportFormater& formater, const ReportLines& lines,
+                 unsigned tableCount, const wxString& title, ReportText& text);
+
+// The same, handing the document to the sink piece by piece as wide text.
 bool BuildReport(ReportFormater& formater, const ReportLines& lines,
                  unsigned tableCount, const wxString& title,
                  const ReportSink& sink);
