@@ -8,6 +8,11 @@ packages=(
   libwxgtk3.2-dev wx3.2-i18n libboost-dev
   googletest libgtest-dev libbenchmark-dev
   gettext python3 unrtf
+  # the window's tests run against a private virtual X server
+  xvfb
+  xauth
+  # the window closes itself cleanly on SIGTERM through GLib's main loop
+  libglib2.0-dev
 )
 
 missing=()
