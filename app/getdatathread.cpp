@@ -1,7 +1,9 @@
 #include "app/getdatathread.h"
 
-GetDataThread::GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol)
+GetDataThread::GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
+                             std::shared_ptr<const void> owner)
     : wxThread(wxTHREAD_DETACHED)
+    , m_owner(std::move(owner))
     , m_reader(host, protocol)
 {
 }

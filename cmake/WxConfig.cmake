@@ -36,3 +36,10 @@ function(morva_wx_target target)
 endfunction()
 
 morva_wx_target(wx::base base)
+morva_wx_target(wx::gui core base adv)
+# wxBase's "no GUI" switch would reach the window through the libraries it
+# shares with the headless reader; a base-only target still cannot link GUI
+# code, so the switch is left out.
+get_target_property(_morva_wx_base_defs wx::base INTERFACE_COMPILE_DEFINITIONS)
+list(REMOVE_ITEM _morva_wx_base_defs "wxUSE_GUI=0")
+set_target_properties(wx::base PROPERTIES INTERFACE_COMPILE_DEFINITIONS "${_morva_wx_base_defs}")

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the simulated unit with the sample
-# memory, reads it with the headless reader and prints where the report is.
-# Extra arguments go to the reader, e.g. --format html.
+# Installs what is missing, builds, and starts the simulated unit with the
+# sample memory. With a display, opens the window on it (COM1 is the
+# simulated unit); without one, reads it with the headless reader and prints
+# where the report is. Extra arguments go to the headless reader, e.g.
+# --format html.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target morva_unit_sim morva_reporter_cli >/dev/null
+window=""
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then window=yes; fi
+targets=(morva_unit_sim morva_reporter_cli)
+if [ -n "$window" ]; then targets+=(morva_reporter); fi
+cmake --build build -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
 root=$(pwd)
 demo=$root/demo
@@ -27,6 +33,19 @@ for _ in $(seq 100); do
 done
 [ -n "$port" ] || { echo "the simulated unit did not start" >&2; exit 1; }
 echo "Simulated unit on $port"
+
+if [ -n "$window" ]; then
+  # COM1 of the demo's settings opens the simulated unit; the rest of the
+  # file (language, folder) stays as the window left it.
+  ini=$demo/morva_reporter.ini
+  touch "$ini"
+  awk '/^\[/ { skip = ($0 == "[ports]") } !skip' "$ini" >"$ini.new"
+  printf '[ports]\nCOM1=%s\n' "$port" >>"$ini.new"
+  mv "$ini.new" "$ini"
+  echo "Opening the window; reports go to $demo unless you choose another folder"
+  (cd "$demo" && "$root/build/app/morva_reporter")
+  exit 0
+fi
 
 report=$(cd "$demo" && "$root/build/tools/morva_reporter_cli" read --port "$port" --baud 115200 --folder "$demo" "$@")
 echo "Report: $report"

@@ -13,6 +13,11 @@ packages=(
   # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets
   clang
   libclang-rt-14-dev
+  # the window's tests run against a private virtual X server
+  xvfb
+  xauth
+  # the window closes itself cleanly on SIGTERM through GLib's main loop
+  libglib2.0-dev
 )
 
 missing=()

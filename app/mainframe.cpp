@@ -1,0 +1,407 @@
+#include "app/mainframe.h"
+
+#include "app/clearunitmemory.h"
+#include "app/desktop.h"
+#include "app/getdatathread.h"
+#include "app/portnames.h"
+#include "app/readingsession.h"
+#include "app/resources.h"
+#include "buslib/exception.h"
+#include "buslib/platform.h"
+#include "report/reportgenerator.h"
+
+#include <wx/accel.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/dirdlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/progdlg.h>
+#include <wx/radiobox.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/splash.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <cstdlib>
+
+using morva_velox::Exception;
+
+namespace {
+
+const int BaudRates[] = {4800, 9600, 38400, 57600, 115200};
+const int DefaultBaudRate = 9600;
+const int ProgressMaximum = 0xFFFF;
+const int Border = 3;
+
+wxString ProgramName() { return _("MORVA_Reporter"); }
+wxString ReadErrorText() { return _("Error while reading! Can't get data!"); }
+
+wxArrayString PortNames()
+{
+    wxArrayString names;
+    for (int n = 1; n <= Settings::PortCount; ++n)
+        names.Add(wxString::Format("COM%d", n));
+    return names;
+}
+
+wxArrayString BaudRateNames()
+{
+    wxArrayString names;
+    for (int baud : BaudRates)
+        names.Add(wxString::Format("%d", baud));
+    return names;
+}
+
+wxArrayString FormatNames()
+{
+    wxArrayString names;
+    names.Add("RTF");
+    names.Add("HTML");
+    names.Add("TXT");
+    names.Add("CSV");
+    return names;
+}
+
+// A fixed size frame: caption, system menu, minimise and close boxes.
+const long FrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX;
+
+} // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(MainFrame, wxFrame)
+    EVT_MENU(MainFrame::ID_HelpKey, MainFrame::OnHelp)
+    EVT_BUTTON(MainFrame::ID_Help, MainFrame::OnHelp)
+    EVT_BUTTON(MainFrame::ID_Browse, MainFrame::OnBrowse)
+    EVT_BUTTON(MainFrame::ID_GetData, MainFrame::OnGetData)
+    EVT_BUTTON(MainFrame::ID_ClearMemory, MainFrame::OnClearMemory)
+    EVT_BUTTON(MainFrame::ID_Exit, MainFrame::OnExitButton)
+    EVT_BUTTON(MainFrame::ID_About, MainFrame::OnAbout)
+    EVT_CLOSE(MainFrame::OnClose)
+    EVT_TIMER(MainFrame::ID_PortWatch, MainFrame::OnPortWatch)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+MainFrame::BusyScope::BusyScope(MainFrame& frame)
+    : m_frame(frame)
+{
+    ++m_frame.m_busy;
+}
+
+MainFrame::BusyScope::~BusyScope()
+{
+    if (--m_frame.m_busy == 0 && m_frame.m_closePending)
+        m_frame.FinishClose();
+}
+
+MainFrame::MainFrame(Settings& settings, const wxConfigBase* config, const PortWatchTiming& watch)
+    : wxFrame(nullptr, wxID_ANY, ProgramName(), wxDefaultPosition, wxDefaultSize, FrameStyle)
+    , m_settings(settings)
+    , m_config(config)
+    , m_watchTiming(watch)
+    , m_portWatchTimer(this, ID_PortWatch)
+{
+    SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+    SetIcons(Resources::ProgramIcons());
+    CreateControls();
+    LayoutControls();
+
+    wxAcceleratorEntry helpKey(wxACCEL_NORMAL, WXK_F1, ID_HelpKey);
+    SetAcceleratorTable(wxAcceleratorTable(1, &helpKey));
+
+    CentreOnScreen();
+    m_portWatchTimer.Start(m_watchTiming.periodMs);
+}
+
+MainFrame::~MainFrame()
+{
+    m_portWatchTimer.Stop();
+    StopReading();
+}
+
+void MainFrame::CreateControls()
+{
+    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+
+    auto* portLabel = new wxStaticText(this, ID_PortLabel, _("Serial port: "));
+    portLabel->SetBackgroundColour(face);
+    m_portChoice = new wxChoice(this, ID_PortChoice, wxDefaultPosition, wxDefaultSize, PortNames());
+    m_portChoice->SetSelection(m_settings.PortSelection());
+
+    auto* baudLabel = new wxStaticText(this, ID_BaudLabel, _("Baud rate: "));
+    baudLabel->SetBackgroundColour(face);
+    m_baudChoice = new wxChoice(this, ID_BaudChoice, wxDefaultPosition, wxDefaultSize, BaudRateNames());
+    m_baudChoice->SetSelection(1);
+
+    m_formatRadio = new wxRadioBox(this, ID_FormatRadio, _("Generate report to"), wxDefaultPosition,
+                                   wxDefaultSize, FormatNames(), 0, wxRA_SPECIFY_COLS);
+    m_formatRadio->SetSelection(ReportFormatRtf);
+
+    auto* folderBox = new wxStaticBox(this, ID_FolderBox, _("Create report in folder"));
+    folderBox->SetBackgroundColour(face);
+    m_folderText = new wxTextCtrl(folderBox, ID_FolderText, m_settings.reportFolder);
+    new wxButton(folderBox, ID_Browse, _("Browse"));
+    m_openReportCheck = new wxCheckBox(folderBox, ID_OpenReport, _("Open report"));
+
+    new wxButton(this, ID_GetData, _("Get data"));
+    new wxButton(this, ID_About, _("About"));
+    new wxButton(this, ID_ClearMemory, _("Clear unit memory"));
+    new wxButton(this, ID_Help, _("Help"));
+    new wxButton(this, ID_Exit, _("Exit"));
+}
+
+void MainFrame::LayoutControls()
+{
+    auto* portRow = new wxBoxSizer(wxHORIZONTAL);
+    // The labels sit level with the taller choices beside them.
+    portRow->Add(FindWindow(ID_PortLabel), 0, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    // Expanded to the row's height, which also centres them vertically.
+    portRow->Add(m_portChoice, 1, wxEXPAND | wxALL, Border);
+    portRow->AddSpacer(10);
+    portRow->Add(FindWindow(ID_BaudLabel), 0, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    portRow->Add(m_baudChoice, 1, wxEXPAND | wxALL, Border);
+
+    auto* folderRow
+        = new wxStaticBoxSizer(static_cast<wxStaticBox*>(FindWindow(ID_FolderBox)), wxHORIZONTAL);
+    folderRow->Add(m_folderText, 4, wxLEFT | wxRIGHT, Border);
+    folderRow->Add(FindWindow(ID_Browse), 1, wxLEFT | wxRIGHT, Border);
+    folderRow->Add(m_openReportCheck, 0, wxEXPAND | wxALL, Border);
+
+    auto* buttons = new wxGridSizer(3, 2, Border, Border);
+    const auto addButton = [&](int id) { buttons->Add(FindWindow(id), 1, wxEXPAND | wxALL, Border); };
+    addButton(ID_GetData);
+    addButton(ID_About);
+    addButton(ID_ClearMemory);
+    addButton(ID_Help);
+    buttons->AddSpacer(0);
+    addButton(ID_Exit);
+
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(portRow, 0, wxEXPAND | wxALL, Border);
+    column->Add(m_formatRadio, 0, wxEXPAND | wxALL, Border);
+    column->Add(folderRow, 0, wxLEFT | wxRIGHT, Border);
+    column->Add(buttons, 1, wxEXPAND | wxALL, Border);
+
+    SetSizer(column);
+    column->SetSizeHints(this);
+    // Not resizable: the smallest size is the only size.
+    SetMaxSize(GetSize());
+}
+
+int MainFrame::GetBaudRate() const
+{
+    const wxString text = m_baudChoice->GetStringSelection();
+    const long value = std::strtol(text.utf8_str(), nullptr, 10);
+    for (int baud : BaudRates) {
+        if (value == baud)
+            return baud;
+    }
+    return DefaultBaudRate;
+}
+
+std::string MainFrame::GetPortName() const
+{
+    return ResolvePortName(m_portChoice->GetStringSelection(), m_config);
+}
+
+void MainFrame::OpenReport(const wxString& path) const
+{
+    wxFileName file(path);
+    file.MakeAbsolute();
+    OpenWithDefaultApplication(file.GetFullPath());
+}
+
+bool MainFrame::IsReading() const { return m_session != nullptr; }
+
+// --- simple commands
+
+void MainFrame::OnHelp(wxCommandEvent&)
+{
+    const wxFileName page(wxGetCwd() + "/help", "index.htm");
+    OpenWithDefaultApplication(page.GetFullPath());
+}
+
+void MainFrame::OnBrowse(wxCommandEvent&)
+{
+    const BusyScope busy(*this);
+    wxDirDialog dialog(this, _("Choose folder for reports"), m_settings.reportFolder, 0);
+    if (dialog.ShowModal() == wxID_OK && !dialog.GetPath().empty())
+        m_folderText->SetValue(dialog.GetPath());
+}
+
+void MainFrame::OnAbout(wxCommandEvent&)
+{
+    // The splash window belongs to this window and closes itself on a click
+    // or a key.
+    new wxSplashScreen(Resources::AboutPicture(), wxSPLASH_CENTRE_ON_SCREEN | wxSPLASH_NO_TIMEOUT, 0,
+                       this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                       wxSIMPLE_BORDER | wxFRAME_NO_TASKBAR | wxSTAY_ON_TOP);
+}
+
+void MainFrame::OnExitButton(wxCommandEvent&) { Close(false); }
+
+void MainFrame::OnClose(wxCloseEvent&)
+{
+    m_settings.SetPortFromSelection(m_portChoice->GetSelection());
+    m_settings.reportFolder = m_folderText->GetValue();
+    if (m_busy > 0) {
+        // Something below waits for a dialog: end the reading now, go once
+        // that dialog is closed.
+        AbandonReading();
+        m_closePending = true;
+        return;
+    }
+    FinishClose();
+}
+
+void MainFrame::FinishClose()
+{
+    m_closePending = false;
+    StopReading();
+    Destroy();
+}
+
+// --- clearing the unit's memory
+
+void MainFrame::OnClearMemory(wxCommandEvent&)
+{
+    const BusyScope busy(*this);
+    const int answer = wxMessageBox(
+        _("Are you sure you want to clear unit memory? Erased data could not be restored"),
+        ProgramName(), wxYES_NO | wxICON_QUESTION, this);
+    if (answer == wxYES)
+        ClearUnitMemory();
+}
+
+void MainFrame::ClearUnitMemory()
+{
+    const ClearOutcome outcome = [this] {
+        const wxBusyCursor busy;
+        return ::ClearUnitMemory(GetPortName(), GetBaudRate());
+    }();
+    wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
+}
+
+// --- reading
+
+void MainFrame::OnGetData(wxCommandEvent&)
+{
+    const BusyScope busy(*this);
+    StopReading();
+    try {
+        if (!StartReading())
+            wxMessageBox(ReadErrorText(), ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
+    } catch (const Exception& e) {
+        wxMessageBox(ReadErrorText() + "\n" + e.message(), ProgramName(),
+                     wxOK | wxICON_ERROR | wxCENTRE, this);
+    }
+}
+
+bool MainFrame::StartReading()
+{
+    auto session = std::make_shared<ReadingSession>(GetPortName(), GetBaudRate(), *this);
+    if (!session->protocol.isOpen())
+        throw Exception("mainframe", 122, morva_velox::SerialPortError);
+
+    // Detached: it deletes itself once it has run. Until then it is ours.
+    auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session);
+    if (thread->Create() != wxTHREAD_NO_ERROR)
+        return false;
+
+    m_session = session;
+    m_progressDialog = std::make_unique<wxProgressDialog>(
+        _("Reading unit data"), _("Detecting nonvolatile memory record count..."), ProgressMaximum,
+        nullptr,
+        wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME
+            | wxPD_REMAINING_TIME);
+    if (thread->Run() != wxTHREAD_NO_ERROR) {
+        ReleaseReading();
+        return false;
+    }
+    m_readThread = thread.release();
+    return true;
+}
+
+bool MainFrame::UpdateProgress(int value, const wxString& message)
+{
+    const BusyScope busy(*this);
+    return m_progressDialog && m_progressDialog->Update(value, message);
+}
+
+void MainFrame::ShowMessage(const wxString& text, const wxString& caption, long style, bool parented)
+{
+    const BusyScope busy(*this);
+    wxMessageBox(text, caption, style, parented ? this : nullptr);
+}
+
+void MainFrame::OnReadingDone(bool ok)
+{
+    const BusyScope busy(*this);
+    // The thread waits for this call to return, so it is still there.
+    if (ok && m_readThread)
+        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
+    ReleaseReading();
+}
+
+void MainFrame::GenerateReport(const wxArrayString& lines, unsigned tableCount)
+{
+    const ReportOutcome outcome = ::GenerateReport(ReportLines(lines.begin(), lines.end()),
+                                                   tableCount, m_formatRadio->GetSelection(),
+                                                   m_folderText->GetValue());
+    if (!outcome.ok) {
+        wxMessageBox(outcome.message, ProgramName(), wxOK | wxICON_ERROR, this);
+        return;
+    }
+    wxMessageBox(outcome.message, ProgramName(), wxOK | wxCENTRE | wxICON_INFORMATION, nullptr);
+    if (m_openReportCheck->IsChecked())
+        OpenReport(outcome.fileName);
+}
+
+void MainFrame::ReleaseReading()
+{
+    if (m_session)
+        m_session->host.Detach();
+    m_readThread = nullptr;
+    m_session.reset();
+    m_progressDialog.reset();
+}
+
+void MainFrame::AbandonReading()
+{
+    if (!m_session)
+        return;
+    m_session->host.Detach();
+    m_session->protocol.abort();
+}
+
+void MainFrame::StopReading()
+{
+    AbandonReading();
+    ReleaseReading();
+}
+
+bool MainFrame::PortHangs() const
+{
+    if (!m_session || !m_session->host.IsAttached() || !m_session->protocol.isReading())
+        return false;
+    const std::uint32_t since = morva_velox::platform::tickCount() - m_session->protocol.readStartTick();
+    return since > m_watchTiming.hangMs;
+}
+
+void MainFrame::OnPortWatch(wxTimerEvent&)
+{
+    if (!PortHangs())
+        return;
+    const BusyScope busy(*this);
+    // Cut the thread off first: nothing it still does can reach the window,
+    // so no report comes of this reading, whatever happens while the
+    // message is up.
+    AbandonReading();
+    wxMessageBox(_("Serial port error. Please, close icq or skype and run MORVA_Reporter again"),
+                 ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
+    ReleaseReading();
+}

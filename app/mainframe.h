@@ -1,0 +1,147 @@
+#ifndef MORVA_MAINFRAME_H
+#define MORVA_MAINFRAME_H
+
+#include "app/readinghost.h"
+#include "app/settings.h"
+
+#include <wx/arrstr.h>
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class GetDataThread;
+class wxCheckBox;
+class wxChoice;
+class wxConfigBase;
+class wxProgressDialog;
+class wxRadioBox;
+class wxTextCtrl;
+struct ReadingSession;
+
+// The window's watch over a hanging port: how often it looks, and how long
+// one port read may last before the reading is given up.
+struct PortWatchTiming {
+    int periodMs = 40000;
+    std::uint32_t hangMs = 40000;
+};
+
+// The program's only window: port, baud rate, report format and folder,
+// and the commands Get data, Clear unit memory, About, Help and Exit.
+//
+// Everything here runs on the main thread. A reading's thread reaches the
+// window only through the ReadingHost calls, which its MainThreadHost
+// hands over to the main thread.
+class MainFrame : public wxFrame, public ReadingHost {
+public:
+    // Control and command identifiers.
+    enum {
+        ID_PortLabel = 0,
+        ID_BaudLabel = 1,
+        ID_PortChoice = 2,
+        ID_BaudChoice = 3,
+        ID_FormatRadio = 4,
+        ID_FolderBox = 5,
+        ID_FolderText = 6,
+        ID_Browse = 7,
+        ID_OpenReport = 8,
+        ID_GetData = 9,
+        ID_ClearMemory = 10,
+        ID_About = 11,
+        ID_Help = 12,
+        ID_Exit = 13,
+        ID_HelpKey = 100,
+        ID_PortWatch = 666
+    };
+
+    // Fills the controls from `settings` and fills `settings` again when
+    // closed. `config` names the devices of the ports ("/ports"); may be
+    // null.
+    MainFrame(Settings& settings, const wxConfigBase* config,
+              const PortWatchTiming& watch = PortWatchTiming());
+    ~MainFrame() override;
+
+    // The chosen baud rate; anything but 4800, 9600, 38400, 57600 and
+    // 115200 gives 9600.
+    int GetBaudRate() const;
+    // What to open for the chosen port: the device the settings' "/ports"
+    // group names for it, else the name itself (COM3 and so on).
+    std::string GetPortName() const;
+    // Opens a finished report with the desktop's default application.
+    void OpenReport(const wxString& path) const;
+    // True from "Get data" until the reading has ended or was given up.
+    bool IsReading() const;
+
+    // The reading thread's calls, carried out on the main thread.
+    bool UpdateProgress(int value, const wxString& message) override;
+    void ShowMessage(const wxString& text, const wxString& caption, long style,
+                     bool parented) override;
+    void OnReadingDone(bool ok) override;
+
+private:
+    // Marks a stretch in which the window waits for the operator or the
+    // toolkit (a message box, the progress dialog's update) and so runs a
+    // nested event loop. A close that arrives meanwhile is finished when the
+    // outermost such stretch ends, not under the feet of the code that
+    // waits.
+    class BusyScope {
+    public:
+        explicit BusyScope(MainFrame& frame);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        MainFrame& m_frame;
+    };
+
+    void CreateControls();
+    void LayoutControls();
+
+    void OnHelp(wxCommandEvent& event);
+    void OnBrowse(wxCommandEvent& event);
+    void OnGetData(wxCommandEvent& event);
+    void OnClearMemory(wxCommandEvent& event);
+    void OnExitButton(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnPortWatch(wxTimerEvent& event);
+
+    // False when the reading thread could not be started.
+    bool StartReading();
+    void StopReading();
+    void ReleaseReading();
+    // Ends a running reading at once: its thread reaches the window no more
+    // and its port read is woken; the thread then ends on its own.
+    void AbandonReading();
+    bool PortHangs() const;
+    void GenerateReport(const wxArrayString& lines, unsigned tableCount);
+    void ClearUnitMemory();
+    void FinishClose();
+
+    Settings& m_settings;
+    const wxConfigBase* m_config;
+    const PortWatchTiming m_watchTiming;
+
+    wxChoice* m_portChoice = nullptr;
+    wxChoice* m_baudChoice = nullptr;
+    wxRadioBox* m_formatRadio = nullptr;
+    wxTextCtrl* m_folderText = nullptr;
+    wxCheckBox* m_openReportCheck = nullptr;
+
+    // The running reading's thread (detached, deletes itself) and what it
+    // shares with the window; null when idle.
+    GetDataThread* m_readThread = nullptr;
+    std::shared_ptr<ReadingSession> m_session;
+    wxTimer m_portWatchTimer;
+    std::unique_ptr<wxProgressDialog> m_progressDialog;
+
+    int m_busy = 0;
+    bool m_closePending = false;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+#endif

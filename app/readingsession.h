@@ -1,0 +1,24 @@
+#ifndef MORVA_READINGSESSION_H
+#define MORVA_READINGSESSION_H
+
+#include "app/mainthreadhost.h"
+#include "buslib/serialportveloxprotocol.h"
+
+#include <string>
+
+// The objects of one "Get data" that the window and its reading thread
+// share: the engine, opened on the chosen port, and the link through which
+// the thread reaches the window. Held by shared ownership, so that neither
+// is released while the thread may still use it, however the reading ends.
+struct ReadingSession {
+    ReadingSession(const std::string& port, int baud, ReadingHost& window)
+        : protocol(port, false, baud, 'N', 8, 0)
+        , host(window)
+    {
+    }
+
+    morva_velox::SerialPortVeloxProtocol protocol;
+    MainThreadHost host;
+};
+
+#endif

@@ -1,0 +1,100 @@
+#include "app/resources.h"
+
+#include <wx/dcmemory.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/settings.h>
+#include <wx/stdpaths.h>
+
+namespace Resources {
+
+namespace {
+
+const int IconSizes[] = {16, 32, 48, 64, 128, 256};
+const wxSize AboutSize(400, 300);
+
+wxArrayString SearchDirs()
+{
+    const wxString exeDir = wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+    wxArrayString dirs;
+    dirs.Add(exeDir + "/resources");
+    dirs.Add(exeDir + "/../share/morva_reporter");
+#ifdef MORVA_SOURCE_RESOURCE_DIR
+    dirs.Add(MORVA_SOURCE_RESOURCE_DIR);
+#endif
+    return dirs;
+}
+
+bool CanReadPng()
+{
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    return true;
+}
+
+// The picture in that file, or an invalid image; never a log message.
+wxImage LoadPng(const wxString& name)
+{
+    const wxString path = Find(name);
+    wxImage image;
+    if (!path.empty() && CanReadPng()) {
+        wxLogNull quiet;
+        image.LoadFile(path, wxBITMAP_TYPE_PNG);
+    }
+    return image;
+}
+
+wxBitmap PlainAboutPicture()
+{
+    wxBitmap bitmap(AboutSize);
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
+    dc.Clear();
+    dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));
+    dc.SetFont(wxFont(wxFontInfo(20).Bold()));
+    const wxString name = _("MORVA_Reporter");
+    const wxSize text = dc.GetTextExtent(name);
+    dc.DrawText(name, (AboutSize.x - text.x) / 2, (AboutSize.y - text.y) / 2);
+    dc.SelectObject(wxNullBitmap);
+    return bitmap;
+}
+
+} // namespace
+
+wxString Find(const wxString& name)
+{
+    for (const wxString& dir : SearchDirs()) {
+        const wxFileName file(dir, name);
+        if (file.FileExists())
+            return file.GetAbsolutePath();
+    }
+    return wxString();
+}
+
+wxIconBundle ProgramIcons()
+{
+    wxIconBundle icons;
+    for (int size : IconSizes) {
+        const wxImage image = LoadPng(wxString::Format("morva_reporter_%d.png", size));
+        if (image.IsOk()) {
+            wxIcon icon;
+            icon.CopyFromBitmap(wxBitmap(image));
+            icons.AddIcon(icon);
+        }
+    }
+    return icons;
+}
+
+wxBitmap AboutPicture()
+{
+    wxImage image = LoadPng("about.png");
+    if (!image.IsOk())
+        return PlainAboutPicture();
+    if (image.GetSize() != AboutSize)
+        image.Rescale(AboutSize.x, AboutSize.y, wxIMAGE_QUALITY_HIGH);
+    return wxBitmap(image);
+}
+
+} // namespace Resources

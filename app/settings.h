@@ -1,0 +1,23 @@
+#ifndef MORVA_SETTINGS_H
+#define MORVA_SETTINGS_H
+
+#include <wx/string.h>
+
+// What the program remembers between runs besides the language: the serial
+// port and the report folder. The application reads it from the settings
+// file at start, the window shows it and fills it again when it closes.
+struct Settings {
+    // Ports COM1 to COM256.
+    static constexpr int PortCount = 256;
+
+    // 1-based: 1 means COM1; anything outside 1 to PortCount chooses none.
+    int serialPort = 0;
+    wxString reportFolder;
+
+    // The entry of the port list to select, or wxNOT_FOUND.
+    int PortSelection() const;
+    // Takes the port list's selection; no selection stores 0.
+    void SetPortFromSelection(int selection);
+};
+
+#endif

@@ -1,0 +1,620 @@
+// The real main window on a virtual display: its controls, its commands and
+// its readings against the simulated unit, with every message box answered
+// through the toolkit's dialog testing hooks.
+#include "tests/gui/guitest.h"
+
+#include "app/mainframe.h"
+#include "app/settings.h"
+#include "buslib/datatypes.h"
+#include "buslib/serialportveloxprotocol.h"
+#include "tools/unitsim/simulatedunit.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/dir.h>
+#include <wx/dirdlg.h>
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/progdlg.h>
+#include <wx/radiobox.h>
+#include <wx/regex.h>
+#include <wx/sstream.h>
+#include <wx/splash.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/thread.h>
+#include <wx/translation.h>
+#include <wx/utils.h>
+
+using morva_sim::Fault;
+using morva_sim::FaultRule;
+using morva_sim::SimulatedUnit;
+using morva_sim::UnitMemory;
+
+namespace {
+
+const wxString ReadError = "Error while reading! Can't get data!";
+
+UnitMemory Tables(std::initializer_list<int> counts)
+{
+    UnitMemory memory;
+    int t = 0;
+    for (int n : counts) {
+        ++t;
+        std::vector<wxString> records;
+        for (int i = 0; i < n; ++i)
+            records.push_back(wxString::Format("r%d\t%d.5", i, i));
+        memory.addTable(wxString::Format("Table %d\tValue", t), records);
+    }
+    return memory;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.serialPort = 1;
+        settings.reportFolder = reports.path();
+    }
+
+    void TearDown() override { CloseWindow(); }
+
+    MainFrame& OpenWindow(const PortWatchTiming& watch = PortWatchTiming())
+    {
+        frame = new MainFrame(settings, ports.get(), watch);
+        frame->Show();
+        return *frame;
+    }
+
+    void CloseWindow()
+    {
+        if (!frame)
+            return;
+        frame->Close(true);
+        frame = nullptr;
+        EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+    }
+
+    // COM1 opens `device`. The window keeps reading the same settings.
+    void MapCom1(const std::string& device)
+    {
+        if (!ports) {
+            wxStringInputStream empty(wxString{});
+            ports = std::make_unique<wxFileConfig>(empty);
+        }
+        ports->Write("/ports/COM1", wxString::FromUTF8(device));
+    }
+
+    SimulatedUnit& PlugUnit(const UnitMemory& memory)
+    {
+        unit = std::make_unique<SimulatedUnit>(memory);
+        MapCom1(unit->portPath());
+        return *unit;
+    }
+
+    template <class Control>
+    Control* Find(int id) const
+    {
+        auto* control = dynamic_cast<Control*>(frame->FindWindow(id));
+        EXPECT_NE(control, nullptr) << "control " << id;
+        return control;
+    }
+
+    // "Get data", then the event loop until the reading has ended.
+    void GetData()
+    {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        EXPECT_TRUE(PumpUntil([this] { return !frame->IsReading(); }));
+    }
+
+    // "Get data", and Cancel once the first record is in.
+    void GetDataAndCancel()
+    {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        ASSERT_TRUE(PumpUntil([] {
+            const wxProgressDialog* dialog = FindProgressDialog();
+            return dialog && dialog->GetValue() > 0;
+        }));
+        Click(FindProgressDialog()->FindWindow(wxID_CANCEL));
+        EXPECT_TRUE(PumpUntil([this] { return !frame->IsReading(); }));
+    }
+
+    void ExpectIdle() const
+    {
+        EXPECT_FALSE(frame->IsReading());
+        EXPECT_EQ(FindProgressDialog(), nullptr);
+        EXPECT_TRUE(frame->IsEnabled());
+    }
+
+    Settings settings;
+    TempDir reports;
+    std::unique_ptr<wxFileConfig> ports;
+    std::unique_ptr<SimulatedUnit> unit;
+    MainFrame* frame = nullptr; // owned by the window hierarchy
+    std::vector<ShownMessage> shown;
+};
+
+// --- the window and its settings
+
+TEST_F(WindowTest, BuildsEveryControlFromTheSettings)
+{
+    settings.serialPort = 3;
+    OpenWindow();
+
+    const struct {
+        int id;
+        const char* label;
+    } labels[] = {
+        {MainFrame::ID_PortLabel, "Serial port: "},  {MainFrame::ID_BaudLabel, "Baud rate: "},
+        {MainFrame::ID_FormatRadio, "Generate report to"}, {MainFrame::ID_FolderBox, "Create report in folder"},
+        {MainFrame::ID_Browse, "Browse"},            {MainFrame::ID_OpenReport, "Open report"},
+        {MainFrame::ID_GetData, "Get data"},         {MainFrame::ID_About, "About"},
+        {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
+        {MainFrame::ID_Exit, "Exit"},
+    };
+    for (const auto& row : labels)
+        EXPECT_EQ(Find<wxWindow>(row.id)->GetLabel(), row.label) << row.id;
+    EXPECT_EQ(frame->GetTitle(), "MORVA_Reporter");
+
+    auto* port = Find<wxChoice>(MainFrame::ID_PortChoice);
+    EXPECT_EQ(port->GetCount(), 256u);
+    EXPECT_EQ(port->GetString(0), "COM1");
+    EXPECT_EQ(port->GetString(255), "COM256");
+    EXPECT_EQ(port->GetStringSelection(), "COM3");
+
+    auto* baud = Find<wxChoice>(MainFrame::ID_BaudChoice);
+    const wxArrayString rates = baud->GetStrings();
+    EXPECT_EQ(std::vector<wxString>(rates.begin(), rates.end()),
+              (std::vector<wxString>{"4800", "9600", "38400", "57600", "115200"}));
+    EXPECT_EQ(baud->GetStringSelection(), "9600");
+
+    auto* format = Find<wxRadioBox>(MainFrame::ID_FormatRadio);
+    ASSERT_EQ(format->GetCount(), 4u);
+    EXPECT_EQ(format->GetString(0) + format->GetString(1) + format->GetString(2) + format->GetString(3),
+              "RTFHTMLTXTCSV");
+    EXPECT_EQ(format->GetSelection(), 0);
+    EXPECT_EQ(format->GetColumnCount(), 4u);
+
+    EXPECT_EQ(Find<wxTextCtrl>(MainFrame::ID_FolderText)->GetValue(), reports.path());
+    EXPECT_FALSE(Find<wxCheckBox>(MainFrame::ID_OpenReport)->IsChecked());
+
+    // Fixed size.
+    EXPECT_EQ(frame->GetMinSize(), frame->GetMaxSize());
+    EXPECT_FALSE(frame->HasFlag(wxRESIZE_BORDER));
+    EXPECT_FALSE(frame->HasFlag(wxMAXIMIZE_BOX));
+}
+
+TEST_F(WindowTest, PortNumberOutsideTheListSelectsNothingAndStoresZero)
+{
+    for (int stored : {0, -1, 257}) {
+        SCOPED_TRACE(stored);
+        settings.serialPort = stored;
+        OpenWindow();
+        EXPECT_EQ(Find<wxChoice>(MainFrame::ID_PortChoice)->GetSelection(), wxNOT_FOUND);
+        CloseWindow();
+        EXPECT_EQ(settings.serialPort, 0);
+    }
+}
+
+TEST_F(WindowTest, ClosingStoresPortAndFolder)
+{
+    OpenWindow();
+    Find<wxChoice>(MainFrame::ID_PortChoice)->SetSelection(4);
+    Find<wxTextCtrl>(MainFrame::ID_FolderText)->SetValue("C:\\reports\\unit 7");
+    Click(Find<wxButton>(MainFrame::ID_Exit));
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+    frame = nullptr;
+    EXPECT_EQ(settings.serialPort, 5);
+    EXPECT_EQ(settings.reportFolder, "C:\\reports\\unit 7");
+}
+
+TEST_F(WindowTest, BaudRateComesFromTheListAndFallsBackTo9600)
+{
+    OpenWindow();
+    auto* baud = Find<wxChoice>(MainFrame::ID_BaudChoice);
+    const int listed[] = {4800, 9600, 38400, 57600, 115200};
+    for (unsigned i = 0; i < baud->GetCount(); ++i) {
+        baud->SetSelection(static_cast<int>(i));
+        EXPECT_EQ(frame->GetBaudRate(), listed[i]);
+    }
+    // Texts the list never holds: the leading digits count.
+    const struct {
+        const char* text;
+        int baud;
+    } others[] = {{"300", 9600}, {"abc", 9600}, {"", 9600}, {"4800 baud", 4800}, {"115201", 9600}};
+    for (const auto& other : others) {
+        baud->SetString(0, other.text);
+        baud->SetSelection(0);
+        EXPECT_EQ(frame->GetBaudRate(), other.baud) << other.text;
+    }
+    baud->SetSelection(wxNOT_FOUND);
+    EXPECT_EQ(frame->GetBaudRate(), 9600);
+}
+
+TEST_F(WindowTest, PortNameFollowsThePortsGroup)
+{
+    MapCom1("/dev/serial/by-id/usb-unit");
+    OpenWindow();
+    EXPECT_EQ(frame->GetPortName(), "/dev/serial/by-id/usb-unit");
+    Find<wxChoice>(MainFrame::ID_PortChoice)->SetSelection(1);
+    EXPECT_EQ(frame->GetPortName(), "COM2");
+}
+
+// --- simple commands
+
+TEST_F(WindowTest, F1AndHelpOpenTheHelpPageOfTheWorkingDirectory)
+{
+    OpenRecorder opened;
+    OpenWindow();
+    const std::string page = (wxGetCwd() + "/help/index.htm").utf8_string();
+
+    Click(Find<wxButton>(MainFrame::ID_Help));
+    EXPECT_EQ(opened.next(), std::vector<std::string>{page});
+
+    wxCommandEvent key(wxEVT_MENU, MainFrame::ID_HelpKey);
+    frame->GetEventHandler()->ProcessEvent(key);
+    EXPECT_EQ(opened.next(), std::vector<std::string>{page});
+}
+
+TEST_F(WindowTest, BrowseAsksForTheFolderAndKeepsItOnCancel)
+{
+    OpenWindow();
+    Find<wxTextCtrl>(MainFrame::ID_FolderText)->SetValue("/typed/by/hand");
+
+    class CancelFolderChoice : public wxExpectModalBase<wxDirDialog, CancelFolderChoice> {
+    public:
+        explicit CancelFolderChoice(wxString& message) : m_message(&message) {}
+
+    protected:
+        int OnInvoked(wxDirDialog* dialog) const override
+        {
+            *m_message = dialog->GetMessage();
+            return wxID_CANCEL;
+        }
+
+    private:
+        wxString* m_message;
+    };
+
+    wxString message;
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Browse)), CancelFolderChoice(message));
+    EXPECT_EQ(message, "Choose folder for reports");
+    EXPECT_EQ(Find<wxTextCtrl>(MainFrame::ID_FolderText)->GetValue(), "/typed/by/hand");
+}
+
+TEST_F(WindowTest, AboutShowsThePictureUntilClicked)
+{
+    OpenWindow();
+    Click(Find<wxButton>(MainFrame::ID_About));
+    wxSplashScreen* splash = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<wxSplashScreen*>(window))
+            splash = found;
+    }
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->GetSplashWindow()->GetBitmap().GetSize(), wxSize(400, 300));
+
+    wxMouseEvent click(wxEVT_LEFT_DOWN);
+    splash->GetSplashWindow()->GetEventHandler()->ProcessEvent(click);
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.GetCount() == 1; }));
+}
+
+// --- Get data
+
+TEST_F(WindowTest, GetDataWritesTheReportInTheChosenFormat)
+{
+    PlugUnit(Tables({2}));
+    OpenWindow();
+    const struct {
+        int selection;
+        const char* extension;
+    } formats[] = {{0, "rtf"}, {1, "html"}, {2, "txt"}, {3, "csv"}};
+    const wxRegEx name("^report_[0-9]{4}(_[0-9]{2}){5}\\.[a-z]+$");
+
+    // One window, one reading after the other.
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.extension);
+        Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(format.selection);
+        shown.clear();
+        wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+
+        const auto files = reports.files(wxString("*.") + format.extension);
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_TRUE(name.Matches(files[0])) << files[0];
+        const wxString path = wxFileName(reports.path(), files[0]).GetFullPath();
+        const wxString text = ReadText(path);
+        EXPECT_TRUE(text.Contains("Table 1") && text.Contains("r1") && text.Contains("1.5")) << text;
+
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Report successfully generated in file " + path);
+        EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
+        EXPECT_EQ(shown[0].style, wxOK | wxCENTRE | wxICON_INFORMATION);
+        ExpectIdle();
+    }
+    EXPECT_EQ(reports.files().size(), 4u);
+}
+
+TEST_F(WindowTest, OpenReportHandsTheExactPathToTheDesktop)
+{
+    // Quotes, blanks and a dollar mean nothing to anybody on the way.
+    const wxString folder = reports.path() + "/it's a \"folder\" $HOME";
+    ASSERT_TRUE(wxFileName::Mkdir(folder));
+    settings.reportFolder = folder;
+    PlugUnit(Tables({1}));
+    OpenRecorder opened;
+    OpenWindow();
+    Find<wxCheckBox>(MainFrame::ID_OpenReport)->SetValue(true);
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(1);
+
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    wxDir dir(folder);
+    wxString file;
+    ASSERT_TRUE(dir.GetFirst(&file, "report_*.html"));
+    EXPECT_EQ(opened.next(), std::vector<std::string>{(folder + "/" + file).utf8_string()});
+}
+
+TEST_F(WindowTest, ReportThatCannotBeWrittenShowsTheError)
+{
+    PlugUnit(Tables({1}));
+    settings.reportFolder = reports.path() + "/missing";
+    OpenWindow();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Error creating file: " + reports.path() + "/missing/report_"))
+        << shown[0].text;
+    EXPECT_EQ(shown[0].style & wxICON_MASK, wxICON_ERROR);
+    ExpectIdle();
+}
+
+TEST_F(WindowTest, PortThatDoesNotOpenShowsOneErrorAndNoProgress)
+{
+    MapCom1("/dev/no-such-port");
+    OpenWindow();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown, wxID_OK, [] { EXPECT_EQ(FindProgressDialog(), nullptr); }));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, ReadError + "\nSerial port error");
+    EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
+    EXPECT_EQ(shown[0].style, wxOK | wxICON_ERROR | wxCENTRE);
+    ExpectIdle();
+}
+
+TEST_F(WindowTest, MessagesOfTheReadingComeFromTheMainThread)
+{
+    PlugUnit(Tables({2, 0, 5}));
+    OpenWindow();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown, wxID_OK, [] {
+        EXPECT_TRUE(wxIsMainThread());
+        EXPECT_NE(FindProgressDialog(), nullptr); // still up while the operator reads
+    }));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "There are no records in unit's nonvolatile memory");
+    EXPECT_EQ(shown[0].style, wxOK | wxICON_EXCLAMATION | wxCENTRE);
+    EXPECT_TRUE(reports.files().empty());
+    ExpectIdle();
+}
+
+TEST_F(WindowTest, CancelMakesAReportOfWhatWasRead)
+{
+    PlugUnit(Tables({200}));
+    OpenWindow();
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(2);
+    wxTEST_DIALOG(GetDataAndCancel(), ExpectMessage(shown));
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file "));
+    const auto files = reports.files("*.txt");
+    ASSERT_EQ(files.size(), 1u);
+    const wxString text = ReadText(wxFileName(reports.path(), files[0]).GetFullPath());
+    EXPECT_TRUE(text.Contains("r0"));
+    EXPECT_FALSE(text.Contains("r199"));
+    ExpectIdle();
+}
+
+TEST_F(WindowTest, HangingPortIsGivenUpWithoutReport)
+{
+    PlugUnit(Tables({2})).addFault(FaultRule{Fault::silence(), {}, {}, {}, -1});
+    // Port reads of the silent unit last about half a second each.
+    OpenWindow(PortWatchTiming{50, 100});
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Serial port error. Please, close icq or skype and run MORVA_Reporter again");
+    EXPECT_EQ(shown[0].style, wxOK | wxICON_ERROR | wxCENTRE);
+    ExpectIdle();
+
+    // The abandoned reading says nothing more, and a new one works.
+    PlugUnit(Tables({1}));
+    shown.clear();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file "));
+    EXPECT_EQ(reports.files().size(), 1u);
+}
+
+TEST_F(WindowTest, ClosingDuringAReadingEndsItQuietly)
+{
+    PlugUnit(Tables({200}));
+    OpenWindow();
+    const GTestModalHook noDialogs(__FILE__, __LINE__, "ClosingDuringAReadingEndsItQuietly");
+    Click(Find<wxButton>(MainFrame::ID_GetData));
+    ASSERT_TRUE(PumpUntil([] {
+        const wxProgressDialog* dialog = FindProgressDialog();
+        return dialog && dialog->GetValue() > 0;
+    }));
+    CloseWindow();
+    EXPECT_TRUE(reports.files().empty());
+}
+
+TEST_F(WindowTest, CloseWhileAMessageOfTheReadingIsUpWaitsForIt)
+{
+    PlugUnit(Tables({1}));
+    OpenWindow();
+    // A termination signal or a second close arrives while the report's
+    // message waits for the operator.
+    const auto closeNow = [this] {
+        frame->Close(true);
+        EXPECT_FALSE(frame->IsBeingDeleted());
+    };
+    const auto getDataUntilClosed = [this] {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+        frame = nullptr;
+    };
+    wxTEST_DIALOG(getDataUntilClosed(), ExpectMessage(shown, wxID_OK, closeNow));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file "));
+    EXPECT_EQ(settings.serialPort, 1);
+}
+
+// --- Clear unit memory
+
+TEST_F(WindowTest, ClearUnitMemory)
+{
+    const wxString question
+        = "Are you sure you want to clear unit memory? Erased data could not be restored";
+    const struct {
+        const char* name;
+        int answer;
+        bool errorAnswer;
+        int requests; // -1: one or more
+        const char* outcome;
+        long style;
+    } rows[] = {
+        {"No sends nothing", wxID_NO, false, 0, nullptr, 0},
+        {"Yes clears", wxID_YES, false, 1, "Unit memory cleaned successfully",
+         wxOK | wxCENTRE | wxICON_INFORMATION},
+        {"an error answer is a fault", wxID_YES, true, -1,
+         "Fault while cleaning unit memory", wxOK | wxCENTRE | wxICON_ERROR},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimulatedUnit& sim = PlugUnit(Tables({3}));
+        if (row.errorAnswer)
+            sim.addFault(FaultRule{Fault::errorAnswer(morva_velox::BusyCannotAnswer), {}, {}, {}, -1});
+        OpenWindow();
+        shown.clear();
+        if (row.outcome) {
+            wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)),
+                          ExpectMessage(shown, row.answer), ExpectMessage(shown));
+        } else {
+            wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, row.answer));
+        }
+        ASSERT_EQ(shown.size(), row.outcome ? 2u : 1u);
+        EXPECT_EQ(shown[0].text, question);
+        EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
+        EXPECT_EQ(shown[0].style, wxYES_NO | wxICON_QUESTION);
+        if (row.outcome) {
+            EXPECT_EQ(shown[1].text, row.outcome);
+            EXPECT_EQ(shown[1].caption, "MORVA_Reporter");
+            EXPECT_EQ(shown[1].style, row.style);
+        }
+        const auto requests = sim.requests();
+        if (row.requests < 0)
+            EXPECT_GE(requests.size(), 1u);
+        else
+            EXPECT_EQ(requests.size(), static_cast<std::size_t>(row.requests));
+        EXPECT_EQ(sim.memory().tables().at(0).records.empty(), row.answer == wxID_YES && !row.errorAnswer);
+        for (const auto& request : requests) {
+            EXPECT_EQ(request.command(), morva_velox::CommandWrite);
+            EXPECT_EQ(request.variable(), morva_velox::VarRecordCount);
+        }
+        CloseWindow();
+    }
+}
+
+} // namespace
+
+// --- languages
+
+namespace {
+
+struct TranslatedLanguage {
+    int language;
+    const char* catalogDir;
+};
+
+void PrintTo(const TranslatedLanguage& language, std::ostream* out) { *out << language.catalogDir; }
+
+class TranslatedWindowTest : public WindowTest,
+                             public ::testing::WithParamInterface<TranslatedLanguage> {
+protected:
+    // The program's catalogs as the build compiles them.
+    static wxString Catalog(const char* dir, const char* domain)
+    {
+        return wxString(MORVA_TEST_LOCALE_DIR) + "/" + dir + "/LC_MESSAGES/" + domain + ".mo";
+    }
+
+    // The translation of a text, which the catalogs must have.
+    static wxString Translated(const char* text)
+    {
+        const wxString* translated = wxTranslations::Get()->GetTranslatedString(text, "MORVA_Reporter");
+        if (!translated)
+            translated = wxTranslations::Get()->GetTranslatedString(text, "morva_velox");
+        EXPECT_NE(translated, nullptr) << "no translation of \"" << text << "\"";
+        return translated ? *translated : wxString(text);
+    }
+};
+
+TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
+{
+    const TranslatedLanguage language = GetParam();
+    for (const char* domain : {"MORVA_Reporter", "morva_velox"}) {
+        if (!wxFileName::FileExists(Catalog(language.catalogDir, domain)))
+            GTEST_SKIP() << "the compiled catalogs are not in this build: "
+                         << Catalog(language.catalogDir, domain);
+    }
+
+    wxLocale locale;
+    {
+        const wxLogNull quiet; // this machine may lack the language's system locale
+        locale.Init(language.language, wxLOCALE_LOAD_DEFAULT);
+    }
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_TEST_LOCALE_DIR);
+    ASSERT_TRUE(locale.AddCatalog("morva_velox"));
+    ASSERT_TRUE(locale.AddCatalog("MORVA_Reporter"));
+
+    MapCom1("/dev/no-such-port");
+    OpenWindow();
+    const struct {
+        int id;
+        const char* text;
+    } labels[] = {
+        {MainFrame::ID_PortLabel, "Serial port: "},  {MainFrame::ID_BaudLabel, "Baud rate: "},
+        {MainFrame::ID_FormatRadio, "Generate report to"}, {MainFrame::ID_FolderBox, "Create report in folder"},
+        {MainFrame::ID_Browse, "Browse"},            {MainFrame::ID_OpenReport, "Open report"},
+        {MainFrame::ID_GetData, "Get data"},         {MainFrame::ID_About, "About"},
+        {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
+        {MainFrame::ID_Exit, "Exit"},
+    };
+    for (const auto& label : labels)
+        EXPECT_EQ(Find<wxWindow>(label.id)->GetLabel(), Translated(label.text)) << label.text;
+    EXPECT_NE(Find<wxWindow>(MainFrame::ID_GetData)->GetLabel(), "Get data");
+    // List entries stay as they are.
+    EXPECT_EQ(Find<wxChoice>(MainFrame::ID_PortChoice)->GetString(0), "COM1");
+    EXPECT_EQ(Find<wxRadioBox>(MainFrame::ID_FormatRadio)->GetString(0), "RTF");
+
+    // A message of the window's own and one that joins the bus library's
+    // error text.
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, wxID_NO));
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              Translated("Are you sure you want to clear unit memory? Erased data could not be restored"));
+    EXPECT_EQ(shown[0].caption, Translated("MORVA_Reporter"));
+    EXPECT_EQ(shown[1].text,
+              Translated("Error while reading! Can't get data!") + "\n" + Translated("Serial port error"));
+    EXPECT_NE(shown[1].text, ReadError + "\nSerial port error");
+    CloseWindow();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindowTest,
+                         ::testing::Values(TranslatedLanguage{wxLANGUAGE_RUSSIAN, "ru"},
+                                           TranslatedLanguage{wxLANGUAGE_UKRAINIAN, "uk"}),
+                         [](const ::testing::TestParamInfo<TranslatedLanguage>& info) {
+                             return std::string(info.param.catalogDir);
+                         });
+
+} // namespace
