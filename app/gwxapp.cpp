@@ -1,6 +1,7 @@
 #include "app/gwxapp.h"
 
 #include "app/languagetable.h"
+#include "app/settingsfile.h"
 
 #include <wx/fileconf.h>
 #include <wx/log.h>
@@ -19,8 +20,7 @@ gwxApp::gwxApp(const wxString& configName, const wxString& localConfigPath,
     , m_localConfigPath(localConfigPath.empty() ? "./" + configName : localConfigPath)
     , m_configVendor(configVendor)
 {
-    m_config = std::make_unique<wxFileConfig>(m_configName, m_configVendor, m_localConfigPath,
-                                              wxString(), wxCONFIG_USE_RELATIVE_PATH);
+    m_config = OpenSettingsFile(m_configName, m_configVendor, m_localConfigPath);
 }
 
 gwxApp::~gwxApp()

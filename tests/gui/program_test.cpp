@@ -208,6 +208,38 @@ TEST_F(ReporterProgramTest, StoredSettingsComeBackAsTheWindowLeftThem)
     }
 }
 
+TEST_F(ReporterProgramTest, SpoiltSettingsFilesStartWithDefaultsAndAreWrittenClean)
+{
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 7919) & 0xFF));
+    const struct {
+        const char* name;
+        std::string text;
+        long port; // as stored at exit
+    } runs[] = {
+        {"garbage", "=][\n\x01\x02 serial_port\n[[[\n==\n", 1},
+        {"binary", binary, 1},
+        {"port -1", "[communication]\nserial_port=-1\n", 0},
+        {"port 0", "[communication]\nserial_port=0\n", 0},
+        {"port 257", "[communication]\nserial_port=257\n", 0},
+        {"port abc", "[communication]\nserial_port=abc\n", 1},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        {
+            wxFFile file(SettingsPath(), "wb");
+            file.Write(run.text.data(), run.text.size());
+        }
+        RunOnce();
+        const auto stored = Stored();
+        EXPECT_EQ(stored->ReadLong("/communication/serial_port", -1), run.port);
+        EXPECT_TRUE(stored->HasEntry("/report/folder"));
+        EXPECT_TRUE(stored->HasEntry("/i18n/Language"));
+        EXPECT_EQ(stored->Read("/i18n/Language", "-"), "");
+    }
+}
+
 TEST_F(ReporterProgramTest, SecondInstanceEndsAtOnceWithoutWindowOrSettings)
 {
     Program first(work.path(), home.path());

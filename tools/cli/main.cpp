@@ -9,6 +9,7 @@
 #include "app/languagetable.h"
 #include "app/memoryreader.h"
 #include "app/portnames.h"
+#include "app/settingsfile.h"
 #include "buslib/platform.h"
 #include "buslib/serialportveloxprotocol.h"
 #include "report/reportgenerator.h"
@@ -53,21 +54,6 @@ void printError(const wxString& text)
     std::fprintf(stderr, "%s%s\n", ProgramTag, text.utf8_str().data());
 }
 
-// wxWidgets' own assertions switched off for a while. The file
-// configuration asserts, with a stack trace each, on every group that a
-// file repeats; a spoilt settings file can repeat thousands, which would
-// keep the reader printing for minutes. That is bad data, not a bug.
-class AssertionsOff {
-public:
-    AssertionsOff() : m_previous(wxSetAssertHandler(nullptr)) {}
-    ~AssertionsOff() { wxSetAssertHandler(m_previous); }
-    AssertionsOff(const AssertionsOff&) = delete;
-    AssertionsOff& operator=(const AssertionsOff&) = delete;
-
-private:
-    wxAssertHandler_t m_previous;
-};
-
 // The settings the reader takes its defaults from; it never writes them.
 class Settings {
 public:
@@ -75,11 +61,7 @@ public:
     {
         if (!wxFileName::FileExists(SettingsFile))
             return;
-        const AssertionsOff quietParser;
-        const wxLogNull quietLoad;
-        m_config = std::make_unique<wxFileConfig>(wxString(), wxString(),
-                                                  wxString("./") + SettingsFile, wxString(),
-                                                  wxCONFIG_USE_RELATIVE_PATH);
+        m_config = OpenSettingsFile(wxString(), wxString(), wxString("./") + SettingsFile);
     }
 
     const wxConfigBase* config() const { return m_config.get(); }
