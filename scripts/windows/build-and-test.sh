@@ -100,6 +100,6 @@ export MORVA_UNIT_PORT=COM1
 ctest --test-dir "$out/cross" -j 1 --output-on-failure
 
 stamp "package"
-bash scripts/windows/package.sh "$out/cross" "$out"
+WX_MSW_PREFIX=$wx_prefix bash scripts/windows/package.sh "$out/cross" "$out"
 
 stamp "done"
