@@ -75,7 +75,11 @@ wineboot -i >/dev/null 2>&1 || true
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null
 wineserver -w
 wineserver -p
-wine cmd /c exit >/dev/null 2>&1 || true
+# The first program starts Wine's background services, and they inherit its
+# standard output: a throwaway program takes that role, so that the test
+# discovery and ctest, which read their programs' output to its end, are not
+# left waiting on services that never end.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 com1=$(readlink "$WINEPREFIX/dosdevices/com1" || true)
 if [ "$com1" != "$pty" ]; then
   echo "Wine's COM1 is '$com1', not the simulator's $pty" >&2
