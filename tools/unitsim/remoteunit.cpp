@@ -15,7 +15,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <cerrno>
 #endif
 
 namespace morva_sim {
