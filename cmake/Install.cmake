@@ -16,7 +16,10 @@ if(TARGET morva_reporter)
   install(FILES "${MORVA_RESOURCES}/morva_reporter.desktop"
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
-install(TARGETS morva_reporter_cli morva_unit_sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS morva_reporter_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET morva_unit_sim)
+  install(TARGETS morva_unit_sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # Compiled catalogs: <lang>/LC_MESSAGES/<domain>.mo
 install(DIRECTORY "${CMAKE_BINARY_DIR}/locale/" DESTINATION ${CMAKE_INSTALL_LOCALEDIR}

@@ -1,6 +1,8 @@
 // A simulated measuring unit on a pseudo-terminal, for trying the reporter
-// without the hardware. Prints the port to open on its first line, then
-// serves until SIGINT or SIGTERM.
+// without the hardware. Prints the port to open on its first line (and with
+// --control the port of its control channel on the second), then serves
+// until SIGINT or SIGTERM.
+#include "tools/unitsim/controlserver.h"
 #include "tools/unitsim/simulatedunit.h"
 #include "tools/unitsim/unitmemory.h"
 
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <pthread.h>
 
 namespace {
@@ -19,6 +22,7 @@ struct Options {
     long statusBusyPolls = 0;
     bool hasStatus = true;
     bool hasTableSelection = true;
+    bool control = false;
 };
 
 // The options, or nothing when the program should end with the given code.
@@ -32,6 +36,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
          wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "no-status", "the unit has no record status variable", wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "no-table-selection", "the unit cannot select tables", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "control", "serve a control channel on 127.0.0.1 (its port on the second line)",
+         wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END,
     };
     wxCmdLineParser parser(entries, argc, argv);
@@ -44,6 +50,7 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
     parser.Found("status-busy", &options.statusBusyPolls);
     options.hasStatus = !parser.Found("no-status");
     options.hasTableSelection = !parser.Found("no-table-selection");
+    options.control = parser.Found("control");
     return true;
 }
 
@@ -79,6 +86,11 @@ int main(int argc, char** argv)
         unit.setHasTableSelection(options.hasTableSelection);
         unit.setStatusBusyPolls(static_cast<int>(options.statusBusyPolls));
         std::cout << unit.portPath() << std::endl;
+        std::unique_ptr<morva_sim::ControlServer> control;
+        if (options.control) {
+            control = std::make_unique<morva_sim::ControlServer>(unit);
+            std::cout << control->port() << std::endl;
+        }
 
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -5,7 +5,7 @@
 #include "buslib/datatypes.h"
 #include "buslib/error.h"
 #include "buslib/serialportveloxprotocol.h"
-#include "tools/unitsim/simulatedunit.h"
+#include "tests/support/testunit.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 
 using morva_sim::Fault;
 using morva_sim::FaultRule;
-using morva_sim::SimulatedUnit;
+using SimulatedUnit = morva_test::TestUnit;
 using morva_sim::UnitMemory;
 using morva_velox::SerialPortVeloxProtocol;
 

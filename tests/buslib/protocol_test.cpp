@@ -3,7 +3,7 @@
 #include "buslib/exception.h"
 #include "buslib/lsingle.h"
 #include "buslib/serialportveloxprotocol.h"
-#include "tools/unitsim/simulatedunit.h"
+#include "tests/support/testunit.h"
 
 #include "support/timing.h"
 
@@ -17,7 +17,7 @@
 using namespace morva_velox;
 using morva_sim::Fault;
 using morva_sim::FaultRule;
-using morva_sim::SimulatedUnit;
+using SimulatedUnit = morva_test::TestUnit;
 using morva_sim::UnitMemory;
 using morva_test::Clock;
 using morva_test::msSince;
@@ -323,6 +323,7 @@ TEST(ProtocolPort, ClosedPortFailsEveryTransaction)
     EXPECT_LT(msSince(start), 3000);
 }
 
+#ifndef _WIN32 // the remote unit stays plugged in for the whole run
 TEST(ProtocolPort, UnplugMidTransactionFailsCleanly)
 {
     SimulatedUnit unit(threeTables());
@@ -338,6 +339,7 @@ TEST(ProtocolPort, UnplugMidTransactionFailsCleanly)
     EXPECT_TRUE(code == NoAnswer || code == NotAllDataReceived) << code;
     EXPECT_LT(msSince(start), 6 * 600);
 }
+#endif
 
 TEST(ProtocolPort, AbortEndsATransactionAtOnce)
 {

@@ -3,6 +3,8 @@
 
 #include "report/reportgenerator.h"
 
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/string.h>
 
 // The whole document that the driver builds from the lines, before the
@@ -16,6 +18,16 @@ inline wxString BuildText(ReportFormater& formater, const ReportLines& lines,
         return true;
     });
     return text;
+}
+
+// A new empty folder in the system's temporary folder; empty when none
+// could be made.
+inline wxString MakeTempFolder(const wxString& prefix)
+{
+    const wxString name = wxFileName::CreateTempFileName(wxFileName::GetTempDir() + wxFILE_SEP_PATH + prefix);
+    if (name.empty() || !wxRemoveFile(name) || !wxFileName::Mkdir(name))
+        return wxString();
+    return name;
 }
 
 #endif

@@ -155,10 +155,14 @@ int readUnit(const CliArguments& args, const Settings& settings, const std::stri
     });
     reader = std::make_unique<MemoryReader>(host, protocol);
 
+#ifdef _WIN32
+    signal(SIGINT, onInterrupt);
+#else
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
+#endif
     reader->Read();
     signal(SIGINT, SIG_DFL);
     return result;

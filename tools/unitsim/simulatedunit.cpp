@@ -122,6 +122,15 @@ void SimulatedUnit::addFault(const FaultRule& rule)
     m_faults.push_back(rule);
 }
 
+void SimulatedUnit::reset(UnitMemory memory)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_responder = UnitResponder(std::move(memory));
+    m_faults.clear();
+    m_requests.clear();
+    m_latency = std::chrono::milliseconds(0);
+}
+
 std::vector<ReceivedRequest> SimulatedUnit::requests() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);

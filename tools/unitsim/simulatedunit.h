@@ -62,6 +62,9 @@ public:
     // Every answer this much late.
     void setAnswerLatency(std::chrono::milliseconds latency);
     void addFault(const FaultRule& rule);
+    // Starts over as a new unit with this memory: the switches as at
+    // construction, no faults, no latency, an empty request log.
+    void reset(UnitMemory memory);
 
     // The requests received since the start or the last clearRequests(), in
     // order. Input thrown away for a bad header checksum is not a request.

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The Windows build, tested on this Linux machine: installs what is missing,
+# builds wxWidgets (MSW) and GoogleTest for mingw-w64 once into a cache
+# outside the clone, cross-builds the reporter and its test suites, runs the
+# suites under Wine against the simulated unit (which runs natively here and
+# is Wine's COM1), checks the headless reader's report against the Linux
+# reader's, and packs the operator's zip into build-windows/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+out=$root/build-windows
+jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+started=$SECONDS
+
+stamp() { echo "== $* ($(( SECONDS - started )) s)"; }
+
+stamp "packages"
+bash scripts/setup-debian.sh
+bash scripts/windows/setup-windows.sh
+
+stamp "wxWidgets for Windows"
+wx_prefix=$(bash scripts/windows/build-wx-msw.sh | tail -n 1)
+stamp "GoogleTest for Windows"
+gtest_prefix=$(bash scripts/windows/build-googletest.sh | tail -n 1)
+echo "wxWidgets: $wx_prefix"
+echo "GoogleTest: $gtest_prefix"
+
+stamp "native simulator and reader"
+cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMORVA_BUILD_TESTS=OFF -DMORVA_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$out/host" -j "$jobs" --target morva_unit_sim morva_reporter_cli
+
+# A private Wine prefix for this run, one wineserver for all of it.
+export WINEPREFIX=$out/wineprefix
+export WINEDEBUG=-all
+export WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+mkdir -p "$out"
+
+sim=""
+sim_out=$(mktemp)
+cleanup() {
+  # The wineserver first: it holds the simulator's pseudo-terminal.
+  wineserver -k 2>/dev/null || true
+  if [ -n "$sim" ]; then
+    kill "$sim" 2>/dev/null || true
+    wait "$sim" 2>/dev/null || true
+  fi
+  rm -f "$sim_out"
+}
+trap cleanup EXIT
+
+stamp "simulated unit"
+# The sample memory without tables that have no records (such a table ends
+# a reading without a report).
+memory=$out/reader-memory.txt
+awk 'BEGIN { RS = ""; ORS = "\n\n" } index($0, "\n") > 0' tools/sample-memory.txt >"$memory"
+"$out/host/tools/morva_unit_sim" --control --memory "$memory" >"$sim_out" &
+sim=$!
+for _ in $(seq 200); do
+  [ "$(wc -l <"$sim_out")" -ge 2 ] && break
+  kill -0 "$sim" 2>/dev/null || { echo "the simulated unit did not start" >&2; exit 1; }
+  sleep 0.05
+done
+pty=$(sed -n 1p "$sim_out")
+control=$(sed -n 2p "$sim_out")
+[ -n "$pty" ] && [ -n "$control" ] || { echo "the simulated unit did not start" >&2; exit 1; }
+echo "Simulated unit on $pty, control port $control"
+
+stamp "Wine prefix"
+wineboot -i >/dev/null 2>&1 || true
+# COM1 is the simulator's line. Wine maps its COM ports when it starts, so
+# the key goes in before any port is opened and the server starts again.
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null
+wineserver -w
+wineserver -p
+# The first program starts Wine's background services, and they inherit its
+# standard output: a throwaway program takes that role, so that the test
+# discovery and ctest, which read their programs' output to its end, are not
+# left waiting on services that never end.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+com1=$(readlink "$WINEPREFIX/dosdevices/com1" || true)
+if [ "$com1" != "$pty" ]; then
+  echo "Wine's COM1 is '$com1', not the simulator's $pty" >&2
+  exit 1
+fi
+
+stamp "cross build"
+cmake -S . -B "$out/cross" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVA_WERROR=ON -DMORVA_BUILD_BENCHMARKS=OFF \
+  -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" >/dev/null
+cmake --build "$out/cross" -j "$jobs"
+
+stamp "headless reader under Wine"
+bash scripts/windows/compare-reader.sh "$out/host/tools/morva_reporter_cli" \
+  "$out/cross/tools/morva_reporter_cli.exe" "$pty" "$out/reader"
+
+stamp "tests under Wine"
+export MORVA_UNIT_CONTROL=$control
+export MORVA_UNIT_PORT=COM1
+# One simulated unit for every suite: one test at a time.
+ctest --test-dir "$out/cross" -j 1 --output-on-failure
+
+stamp "package"
+WX_MSW_PREFIX=$wx_prefix bash scripts/windows/package.sh "$out/cross" "$out"
+
+stamp "done"

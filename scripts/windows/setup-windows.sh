@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the Windows cross build and its tests
+# under Wine need. Quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+  # mingw-w64 cross compiler with the posix thread model (std::thread, std::mutex)
+  g++-mingw-w64-x86-64-posix
+  # runs the cross-built programs and tests
+  wine
+  wine64
+  # zlib for the toolkit (its bundled copy is left out of Debian's source)
+  libz-mingw-w64-dev
+  # display for the window test
+  xvfb
+  x11-apps
+  # the operator's package
+  zip
+  # apt-get source unpacks with dpkg-source
+  dpkg-dev
+  # host build of the native parts (simulated unit) and the toolkit's configure
+  build-essential
+  cmake
+  ninja-build
+  # GoogleTest sources and Boost headers used by the cross build
+  googletest
+  libboost-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
