@@ -27,11 +27,17 @@ wxArrayString SearchDirs()
     return dirs;
 }
 
+// A toolkit built without libpng (the Windows build) reads no PNG: the
+// callers then fall back to what they draw themselves.
 bool CanReadPng()
 {
+#if wxUSE_LIBPNG
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxImage::AddHandler(new wxPNGHandler);
     return true;
+#else
+    return false;
+#endif
 }
 
 // The picture in that file, or an invalid image; never a log message.
