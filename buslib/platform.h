@@ -19,6 +19,25 @@ std::uint32_t tickCount();
 
 void sleepMs(unsigned milliseconds);
 
+// The number n of a port name "COMn" (letters in any case, n = 1..256
+// without leading zeros); 0 for any other name.
+inline int comPortNumber(const std::string& portName)
+{
+    if (portName.size() < 4 || portName.size() > 6 || portName[3] == '0')
+        return 0;
+    for (int i = 0; i < 3; ++i) {
+        if ((portName[i] & ~0x20) != "COM"[i])
+            return 0;
+    }
+    int n = 0;
+    for (std::size_t i = 3; i < portName.size(); ++i) {
+        if (portName[i] < '0' || portName[i] > '9')
+            return 0;
+        n = n * 10 + (portName[i] - '0');
+    }
+    return n <= 256 ? n : 0;
+}
+
 // The device path that a port name opens: "COMn" (n = 1..256) maps to the
 // platform's n-th serial port; other platform-specific forms may be
 // accepted. Empty when the name is not a port name.

@@ -66,19 +66,8 @@ std::string devicePath(const std::string& portName)
 {
     if (hasDevicePrefix(portName) && portName.size() > sizeof DevicePrefix - 1)
         return portName;
-    if (portName.size() < 4 || portName.size() > 6)
-        return {};
-    for (int i = 0; i < 3; ++i) {
-        if ((portName[i] & ~0x20) != "COM"[i])
-            return {};
-    }
-    int n = 0;
-    for (std::size_t i = 3; i < portName.size(); ++i) {
-        if (portName[i] < '0' || portName[i] > '9')
-            return {};
-        n = n * 10 + (portName[i] - '0');
-    }
-    if (portName[3] == '0' || n < 1 || n > 256)
+    const int n = comPortNumber(portName);
+    if (n == 0)
         return {};
     return "COM" + std::to_string(n);
 }
