@@ -15,10 +15,16 @@ namespace {
 constexpr size_t AddressParts = 3;
 constexpr size_t MaxPartLength = 3;
 
+// The whole part must be the number: a conversion that stops early, at a
+// letter or at a zero character inside the text, is refused.
 std::optional<std::uint8_t> parseAddressPart(const wxString& part)
 {
-    long value = 0;
-    if (part.empty() || part.length() > MaxPartLength || !part.ToLong(&value, 10))
+    if (part.empty() || part.length() > MaxPartLength)
+        return std::nullopt;
+    const wchar_t* const begin = part.wc_str();
+    wchar_t* end = nullptr;
+    const long value = std::wcstol(begin, &end, 10);
+    if (end != begin + part.length())
         return std::nullopt;
     if (value < 0 || value > 255)
         return std::nullopt;
@@ -32,16 +38,20 @@ long leadingLong(const wxString& text)
     return std::wcstol(text.wc_str(), nullptr, 10);
 }
 
-// Double conversion of the leading number of a text, rounded to float. A
-// magnitude beyond the float range becomes an infinity of that sign.
+// Double conversion of the leading number of a text, rounded to the nearest
+// float. A magnitude that rounds beyond the largest float (half a unit in
+// its last place above it, or more) becomes an infinity of that sign.
 float leadingFloat(const wxString& text)
 {
+    using limits = std::numeric_limits<float>;
     const double value = std::wcstod(text.wc_str(), nullptr);
-    constexpr float infinity = std::numeric_limits<float>::infinity();
-    if (value > std::numeric_limits<float>::max())
-        return infinity;
-    if (value < -std::numeric_limits<float>::max())
-        return -infinity;
+    const double largest = limits::max();
+    const double halfUlpAboveLargest =
+        largest + std::ldexp(1.0, limits::max_exponent - limits::digits - 1);
+    if (std::fabs(value) >= halfUlpAboveLargest)
+        return static_cast<float>(std::copysign(limits::infinity(), value));
+    if (std::fabs(value) > largest)
+        return static_cast<float>(std::copysign(largest, value));
     return static_cast<float>(value);
 }
 

@@ -5,6 +5,10 @@ receive_path: an operation byte, its argument, then the bytes the unit
 sends: good answers built from the protocol's request vectors and the
 sample memory, error answers, a damaged answer followed by a good one.
 
+param_text: a parameter type selector (0 byte, 1 float, 2 wide text,
+3 address, 4 and 5 types without a text form), an encoding selector (0 UTF-8,
+1 UTF-16LE, 2 Latin-1), then the text.
+
 report_driver: a table count, an encoding flag (0 8-bit, 1 UTF-16LE), then
 report lines ended by zero bytes or units, from the sample memory.
 """
@@ -100,6 +104,26 @@ def report_seeds():
     return seeds
 
 
+def param_seeds():
+    texts = {
+        "byte": (0, "300"), "byte_negative": (0, "-1"), "byte_junk": (0, "42abc"),
+        "float": (1, "2.5"), "float_exp": (1, "-1.5e-3"), "float_huge": (1, "1e300"),
+        "float_largest": (1, "3.40282347e+38"), "float_nan": (1, "nan"),
+        "float_denormal": (1, "1.4e-45"),
+        "wide": (2, "Давление ЖЁ €"), "wide_empty": (2, ""),
+        "address": (3, "1.2.3"), "address_padded": (3, "010.000.255"),
+        "address_over": (3, "256.1.1"), "address_four": (3, "1.2.3.4"),
+        "address_long": (3, "0001.2.3"), "address_signs": (3, "+1.-0. 7"),
+        "none": (4, "5"), "long": (5, "123"),
+    }
+    seeds = {}
+    for name, (selector, text) in texts.items():
+        seeds[name] = bytes([selector, 0]) + text.encode("utf-8")
+    seeds["wide_utf16"] = bytes([2, 1]) + "Ω\U0001F600".encode("utf-16-le")
+    seeds["address_latin1"] = bytes([3, 2]) + "1.\xb2.3".encode("latin-1")
+    return seeds
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -111,3 +135,4 @@ def write(target, seeds):
 if __name__ == "__main__":
     write("receive_path", receive_seeds())
     write("report_driver", report_seeds())
+    write("param_text", param_seeds())

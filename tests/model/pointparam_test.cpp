@@ -42,6 +42,15 @@ TEST(AddressTextTest, ParsesThreeShortDecimalParts)
     }
 }
 
+// A zero character inside a part ends a C conversion early; the part must
+// still be refused, as "1.2.4.", which these texts would otherwise read as.
+TEST(AddressTextTest, RefusesPartsWithAZeroCharacterInside)
+{
+    EXPECT_FALSE(parseAddressText(wxString(L"001.2\0.4\0.", 11)));
+    EXPECT_FALSE(parseAddressText(wxString(L"1.2.3\0", 6)));
+    EXPECT_TRUE(parseAddressText(wxString(L"1.2.3", 5)));
+}
+
 TEST(PointParamTest, SetFromTextAndDescribeByType)
 {
     struct Row {
@@ -64,6 +73,11 @@ TEST(PointParamTest, SetFromTextAndDescribeByType)
         // Beyond the float range: an infinity, not undefined behaviour.
         {TypeFloat, 1.0f, "1e300", "P: inf"},
         {TypeFloat, 1.0f, "-1e300", "P: -inf"},
+        // The largest float as printed ("%.9g") lies just above it and rounds
+        // back to it; from half a unit in the last place above, an infinity.
+        {TypeFloat, 1.0f, "3.40282347e+38", "P: 3.4e+38"},
+        {TypeFloat, 1.0f, "-3.40282347e+38", "P: -3.4e+38"},
+        {TypeFloat, 1.0f, "3.4028236e+38", "P: inf"},
         {TypeWideText, wxString("old"), "new text", "P: new text"},
         {TypeWideText, wxString("old"), "", "P: "},
         {TypeAddress, Address::fromBytes(9, 9, 9), "1.2.3", "P: 1.2.3"},
