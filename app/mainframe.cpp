@@ -221,8 +221,7 @@ bool MainFrame::IsReading() const { return m_session != nullptr; }
 
 void MainFrame::OnHelp(wxCommandEvent&)
 {
-    const wxFileName page(wxGetCwd() + "/help", "index.htm");
-    OpenWithDefaultApplication(page.GetFullPath());
+    OpenWithDefaultApplication(Resources::HelpPage());
 }
 
 void MainFrame::OnBrowse(wxCommandEvent&)

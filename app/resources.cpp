@@ -15,9 +15,14 @@ namespace {
 const int IconSizes[] = {16, 32, 48, 64, 128, 256};
 const wxSize AboutSize(400, 300);
 
+wxString ExecutableDir()
+{
+    return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+}
+
 wxArrayString SearchDirs()
 {
-    const wxString exeDir = wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+    const wxString exeDir = ExecutableDir();
     wxArrayString dirs;
     dirs.Add(exeDir + "/resources");
     dirs.Add(exeDir + "/../share/morva_reporter");
@@ -101,6 +106,21 @@ wxBitmap AboutPicture()
     if (image.GetSize() != AboutSize)
         image.Rescale(AboutSize.x, AboutSize.y, wxIMAGE_QUALITY_HIGH);
     return wxBitmap(image);
+}
+
+wxString HelpPage()
+{
+    const wxString inWorkingDir = wxFileName(wxGetCwd() + "/help", "index.htm").GetFullPath();
+    if (wxFileName::FileExists(inWorkingDir))
+        return inWorkingDir;
+    const wxString exeDir = ExecutableDir();
+    for (const wxString& dir : {exeDir + "/help", exeDir + "/../share/morva_reporter/help"}) {
+        wxFileName page(dir, "index.htm");
+        page.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+        if (page.FileExists())
+            return page.GetFullPath();
+    }
+    return inWorkingDir;
 }
 
 } // namespace Resources

@@ -20,6 +20,12 @@ wxIconBundle ProgramIcons();
 // program's name when the file is missing.
 wxBitmap AboutPicture();
 
+// The help page: "help/index.htm" in the working directory, as always; when
+// the working directory has none (a program started from the desktop menu),
+// the page beside the executable or in the installation. The working
+// directory's path when no copy exists at all.
+wxString HelpPage();
+
 } // namespace Resources
 
 #endif

@@ -1,6 +1,7 @@
 // The morva_reporter program itself: start-up, the settings file it leaves
 // behind and the single-instance rule. Each run has a working directory and
 // a home of its own, and is closed with SIGTERM as a logout would.
+#include "app/settingsfile.h"
 #include "tests/gui/guitest.h"
 
 #include <wx/ffile.h>
@@ -152,8 +153,7 @@ protected:
 
     std::unique_ptr<wxFileConfig> Stored() const
     {
-        return std::make_unique<wxFileConfig>(wxString(), wxString(), SettingsPath(), wxString(),
-                                              wxCONFIG_USE_RELATIVE_PATH);
+        return OpenSettingsFile(wxString(), wxString(), SettingsPath());
     }
 
     static wxInitializer* initializer;
@@ -213,6 +213,17 @@ TEST_F(ReporterProgramTest, SpoiltSettingsFilesStartWithDefaultsAndAreWrittenCle
     std::string binary;
     for (int i = 0; i < 4096; ++i)
         binary.push_back(static_cast<char>((i * 7919) & 0xFF));
+    // Some 8 MB: a 1 MB value and group name, then many entries in groups
+    // that repeat.
+    std::string huge = "[communication]\nserial_port=" + std::string(1 << 20, '9') + "\n";
+    huge += "[" + std::string(1 << 20, 'g') + "]\n";
+    for (int i = 0; huge.size() < (8u << 20); ++i)
+        huge += "[group" + std::to_string(i % 500) + "]\nkey" + std::to_string(i) + "=" + std::string(100, 'v') + "\n";
+    // The program's own groups, each repeated thousands of times: the
+    // last value of a key counts.
+    std::string repeated;
+    for (int i = 0; i < 40000; ++i)
+        repeated += "[communication]\nserial_port=" + std::to_string(3 + i % 300) + "\n[report]\nfolder=/x" + std::to_string(i) + "\n";
     const struct {
         const char* name;
         std::string text;
@@ -224,6 +235,8 @@ TEST_F(ReporterProgramTest, SpoiltSettingsFilesStartWithDefaultsAndAreWrittenCle
         {"port 0", "[communication]\nserial_port=0\n", 0},
         {"port 257", "[communication]\nserial_port=257\n", 0},
         {"port abc", "[communication]\nserial_port=abc\n", 1},
+        {"huge", huge, 1},
+        {"repeated groups", repeated, 102},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);
