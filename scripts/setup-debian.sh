@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need. Quiet and
-# quick when everything is already there.
+# Installs the Debian packages that building and testing need, and any
+# further packages named as arguments. Quiet and quick when everything is
+# already there.
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,7 @@ packages=(
   # the window closes itself cleanly on SIGTERM through GLib's main loop
   libglib2.0-dev
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
