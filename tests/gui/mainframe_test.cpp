@@ -434,6 +434,35 @@ TEST_F(WindowTest, HangingPortIsGivenUpWithoutReport)
     EXPECT_EQ(reports.files().size(), 1u);
 }
 
+TEST_F(WindowTest, UnpluggedUnitEndsTheReadingAndTheNextGetDataWorks)
+{
+    PlugUnit(Tables({200}));
+    OpenWindow();
+    const auto getDataAndUnplug = [this] {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        ASSERT_TRUE(PumpUntil([] {
+            const wxProgressDialog* dialog = FindProgressDialog();
+            return dialog && dialog->GetValue() > 0;
+        }));
+        unit->unplug();
+        EXPECT_TRUE(PumpUntil([this] { return !frame->IsReading(); }, std::chrono::seconds(60)));
+    };
+    wxTEST_DIALOG(getDataAndUnplug(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith(ReadError + "\n")) << shown[0].text;
+    EXPECT_EQ(shown[0].style, wxOK | wxICON_ERROR | wxCENTRE);
+    EXPECT_TRUE(reports.files().empty());
+    ExpectIdle();
+
+    // The cable back in: the next reading makes its report.
+    PlugUnit(Tables({1}));
+    shown.clear();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    EXPECT_EQ(reports.files().size(), 1u);
+}
+
 TEST_F(WindowTest, ClosingDuringAReadingEndsItQuietly)
 {
     PlugUnit(Tables({200}));
