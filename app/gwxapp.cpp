@@ -6,6 +6,8 @@
 #include <wx/fileconf.h>
 #include <wx/log.h>
 
+#include <utility>
+
 namespace {
 
 const char* const LanguageKey = "/i18n/Language";
@@ -20,14 +22,20 @@ gwxApp::gwxApp(const wxString& configName, const wxString& localConfigPath,
     , m_localConfigPath(localConfigPath.empty() ? "./" + configName : localConfigPath)
     , m_configVendor(configVendor)
 {
-    m_config = OpenSettingsFile(m_configName, m_configVendor, m_localConfigPath);
+    LoadedSettings loaded = OpenSettingsFile(m_configName, m_configVendor, m_localConfigPath);
+    m_config = std::move(loaded.config);
+    m_configSpoilt = loaded.spoilt;
 }
 
 gwxApp::~gwxApp()
 {
     // Writes the file. A file that cannot be written (a read-only working
-    // directory) is not worth a message at this point.
+    // directory) is not worth a message at this point. A spoilt file was
+    // read into a clean copy bound to no file: once the settings went into
+    // it, it replaces the file as a whole.
     const wxLogNull quiet;
+    if (m_configSpoilt && m_settingsSaved)
+        SaveSettingsFile(*m_config, m_localConfigPath);
     m_config.reset();
 }
 
@@ -54,6 +62,7 @@ void gwxApp::SaveLanguage()
     m_loading = false;
     m_config->Write(LanguageKey, LanguageTable::NameOf(m_language));
     ExchangeSettings(false);
+    m_settingsSaved = true;
 }
 
 bool gwxApp::AddCatalog(const wxString& name)

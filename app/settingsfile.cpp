@@ -2,6 +2,8 @@
 
 #include <wx/debug.h>
 #include <wx/log.h>
+#include <wx/sstream.h>
+#include <wx/wfstream.h>
 
 namespace {
 
@@ -17,13 +19,74 @@ private:
     wxAssertHandler_t m_previous;
 };
 
+// Takes every log message in its lifetime and only counts them. Only for
+// the main thread, before any other thread logs.
+class CountingLog : public wxLog {
+public:
+    CountingLog() : m_previous(wxLog::SetActiveTarget(this)) {}
+    ~CountingLog() override { wxLog::SetActiveTarget(m_previous); }
+    CountingLog(const CountingLog&) = delete;
+    CountingLog& operator=(const CountingLog&) = delete;
+
+    int count() const { return m_count; }
+
+protected:
+    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override { ++m_count; }
+
+private:
+    wxLog* m_previous;
+    int m_count = 0;
+};
+
+// Copies every entry of `source`'s group `path` and of its subgroups, as
+// stored (no environment variables expanded).
+void CopyGroup(wxFileConfig& source, wxFileConfig& target, const wxString& path)
+{
+    source.SetPath(path);
+    wxString name;
+    long index = 0;
+    for (bool more = source.GetFirstEntry(name, index); more; more = source.GetNextEntry(name, index))
+        target.Write(path + "/" + name, source.Read(name, wxString()));
+
+    wxArrayString groups;
+    for (bool more = source.GetFirstGroup(name, index); more; more = source.GetNextGroup(name, index))
+        groups.Add(name);
+    for (const wxString& group : groups)
+        CopyGroup(source, target, path == "/" ? "/" + group : path + "/" + group);
+}
+
+std::unique_ptr<wxFileConfig> CleanCopy(wxFileConfig& spoilt)
+{
+    wxStringInputStream nothing{wxString()};
+    auto clean = std::make_unique<wxFileConfig>(nothing);
+    const bool expanding = spoilt.IsExpandingEnvVars();
+    spoilt.SetExpandEnvVars(false);
+    CopyGroup(spoilt, *clean, "/");
+    spoilt.SetExpandEnvVars(expanding);
+    spoilt.SetPath("/");
+    return clean;
+}
+
 } // namespace
 
-std::unique_ptr<wxFileConfig> OpenSettingsFile(const wxString& appName, const wxString& vendor,
-                                               const wxString& localPath)
+LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
+                              const wxString& localPath)
 {
-    const AssertionsOff quietParser;
-    const wxLogNull quietLoad;
-    return std::make_unique<wxFileConfig>(appName, vendor, localPath, wxString(),
-                                          wxCONFIG_USE_RELATIVE_PATH);
+    LoadedSettings file;
+    {
+        const AssertionsOff quietParser;
+        const CountingLog complaints;
+        file.config = std::make_unique<wxFileConfig>(appName, vendor, localPath, wxString(),
+                                                     wxCONFIG_USE_RELATIVE_PATH);
+        file.spoilt = complaints.count() > 0;
+    }
+    if (file.spoilt)
+        file.config = CleanCopy(*file.config);
+    return file;
+}
+
+bool SaveSettingsFile(wxFileConfig& config, const wxString& localPath)
+{
+    wxTempFileOutputStream out(localPath);
+    return out.IsOk() && config.Save(out) && out.Commit();
 }

@@ -6,13 +6,27 @@
 
 #include <memory>
 
+// What OpenSettingsFile found.
+struct LoadedSettings {
+    std::unique_ptr<wxFileConfig> config;
+    // The file held lines that are no settings (garbage, a binary file) or
+    // keys given more than once. `config` then holds what could be read, as
+    // a clean copy that is bound to no file: whoever writes the settings
+    // back saves it with SaveSettingsFile, and the spoilt lines are gone.
+    bool spoilt = false;
+};
+
 // Opens the settings file "morva_reporter.ini" (or another local file) the
 // way both programs read it: relative to the working directory, no global
 // file. A spoilt file is bad data, not a bug: the file configuration's
 // assertions (one, with a stack trace, for every group a file repeats) and
-// log messages are switched off while it loads, so a garbage or huge file
-// can neither flood the terminal nor stall the start.
-std::unique_ptr<wxFileConfig> OpenSettingsFile(const wxString& appName, const wxString& vendor,
-                                               const wxString& localPath);
+// log messages are kept from the operator while it loads, so a garbage or
+// huge file can neither flood the terminal nor stall the start.
+LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
+                              const wxString& localPath);
+
+// Writes `config` into the file at `localPath` as a whole (a temporary file
+// renamed over it). false when it cannot be written.
+bool SaveSettingsFile(wxFileConfig& config, const wxString& localPath);
 
 #endif

@@ -8,9 +8,11 @@
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/init.h>
+#include <wx/arrstr.h>
 
 #include <cerrno>
 #include <optional>
+#include <set>
 
 #include <poll.h>
 #include <signal.h>
@@ -153,7 +155,26 @@ protected:
 
     std::unique_ptr<wxFileConfig> Stored() const
     {
-        return OpenSettingsFile(wxString(), wxString(), SettingsPath());
+        return OpenSettingsFile(wxString(), wxString(), SettingsPath()).config;
+    }
+
+    // Every line of the settings file is a group header or an entry, and
+    // no group comes twice.
+    void ExpectOnlyGroupsAndEntries() const
+    {
+        wxString text;
+        ASSERT_TRUE(wxFFile(SettingsPath(), "rb").ReadAll(&text, wxConvUTF8));
+        std::set<wxString> groups;
+        for (const wxString& line : wxSplit(text, '\n', '\0')) {
+            if (line.empty())
+                continue;
+            if (line.StartsWith("[")) {
+                EXPECT_TRUE(line.EndsWith("]")) << line;
+                EXPECT_TRUE(groups.insert(line).second) << "repeated " << line;
+            } else {
+                EXPECT_GT(line.Find('='), 0) << line;
+            }
+        }
     }
 
     static wxInitializer* initializer;
@@ -228,15 +249,17 @@ TEST_F(ReporterProgramTest, SpoiltSettingsFilesStartWithDefaultsAndAreWrittenCle
         const char* name;
         std::string text;
         long port; // as stored at exit
+        bool clean; // written back as group headers and entries alone, each group once
     } runs[] = {
-        {"garbage", "=][\n\x01\x02 serial_port\n[[[\n==\n", 1},
-        {"binary", binary, 1},
-        {"port -1", "[communication]\nserial_port=-1\n", 0},
-        {"port 0", "[communication]\nserial_port=0\n", 0},
-        {"port 257", "[communication]\nserial_port=257\n", 0},
-        {"port abc", "[communication]\nserial_port=abc\n", 1},
-        {"huge", huge, 1},
-        {"repeated groups", repeated, 102},
+        {"garbage", "=][\n\x01\x02 serial_port\n[[[\n==\n", 1, true},
+        {"binary", binary, 1, true},
+        {"port -1", "[communication]\nserial_port=-1\n", 0, true},
+        {"port 0", "[communication]\nserial_port=0\n", 0, true},
+        {"port 257", "[communication]\nserial_port=257\n", 0, true},
+        {"port abc", "[communication]\nserial_port=abc\n", 1, true},
+        // Well-formed, only big: kept as the operator's own.
+        {"huge", huge, 1, false},
+        {"repeated groups", repeated, 102, true},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);
@@ -250,6 +273,8 @@ TEST_F(ReporterProgramTest, SpoiltSettingsFilesStartWithDefaultsAndAreWrittenCle
         EXPECT_TRUE(stored->HasEntry("/report/folder"));
         EXPECT_TRUE(stored->HasEntry("/i18n/Language"));
         EXPECT_EQ(stored->Read("/i18n/Language", "-"), "");
+        if (run.clean)
+            ExpectOnlyGroupsAndEntries();
     }
 }
 

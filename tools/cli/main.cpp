@@ -61,7 +61,7 @@ public:
     {
         if (!wxFileName::FileExists(SettingsFile))
             return;
-        m_config = OpenSettingsFile(wxString(), wxString(), wxString("./") + SettingsFile);
+        m_config = OpenSettingsFile(wxString(), wxString(), wxString("./") + SettingsFile).config;
     }
 
     const wxConfigBase* config() const { return m_config.get(); }
