@@ -38,6 +38,11 @@ private:
     int m_count = 0;
 };
 
+wxString Join(const wxString& path, const wxString& name)
+{
+    return path == "/" ? "/" + name : path + "/" + name;
+}
+
 // Copies every entry of `source`'s group `path` and of its subgroups, as
 // stored (no environment variables expanded).
 void CopyGroup(wxFileConfig& source, wxFileConfig& target, const wxString& path)
@@ -45,14 +50,18 @@ void CopyGroup(wxFileConfig& source, wxFileConfig& target, const wxString& path)
     source.SetPath(path);
     wxString name;
     long index = 0;
-    for (bool more = source.GetFirstEntry(name, index); more; more = source.GetNextEntry(name, index))
-        target.Write(path + "/" + name, source.Read(name, wxString()));
+    for (bool more = source.GetFirstEntry(name, index); more; more = source.GetNextEntry(name, index)) {
+        // A key without a name, or one with the path separator in it, can
+        // be neither read nor written back: it goes with the spoilt lines.
+        if (!name.empty() && !name.Contains("/"))
+            target.Write(Join(path, name), source.Read(name, wxString()));
+    }
 
     wxArrayString groups;
     for (bool more = source.GetFirstGroup(name, index); more; more = source.GetNextGroup(name, index))
         groups.Add(name);
     for (const wxString& group : groups)
-        CopyGroup(source, target, path == "/" ? "/" + group : path + "/" + group);
+        CopyGroup(source, target, Join(path, group));
 }
 
 std::unique_ptr<wxFileConfig> CleanCopy(wxFileConfig& spoilt)
@@ -72,16 +81,18 @@ std::unique_ptr<wxFileConfig> CleanCopy(wxFileConfig& spoilt)
 LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
                               const wxString& localPath)
 {
+    const AssertionsOff quietParser;
     LoadedSettings file;
     {
-        const AssertionsOff quietParser;
         const CountingLog complaints;
         file.config = std::make_unique<wxFileConfig>(appName, vendor, localPath, wxString(),
                                                      wxCONFIG_USE_RELATIVE_PATH);
         file.spoilt = complaints.count() > 0;
     }
-    if (file.spoilt)
+    if (file.spoilt) {
+        const wxLogNull quiet;
         file.config = CleanCopy(*file.config);
+    }
     return file;
 }
 
