@@ -8,6 +8,18 @@
 #include <wx/settings.h>
 #include <wx/stdpaths.h>
 
+#if !wxUSE_LIBPNG
+// The same pictures as XPM, built into the program for a toolkit that reads
+// no PNG.
+#include "app/resources/about.xpm"
+#include "app/resources/morva_reporter_128.xpm"
+#include "app/resources/morva_reporter_16.xpm"
+#include "app/resources/morva_reporter_256.xpm"
+#include "app/resources/morva_reporter_32.xpm"
+#include "app/resources/morva_reporter_48.xpm"
+#include "app/resources/morva_reporter_64.xpm"
+#endif
+
 namespace Resources {
 
 namespace {
@@ -33,7 +45,7 @@ wxArrayString SearchDirs()
 }
 
 // A toolkit built without libpng (the Windows build) reads no PNG: the
-// callers then fall back to what they draw themselves.
+// pictures built into the program stand in for the files.
 bool CanReadPng()
 {
 #if wxUSE_LIBPNG
@@ -45,12 +57,44 @@ bool CanReadPng()
 #endif
 }
 
-// The picture in that file, or an invalid image; never a log message.
+// The built-in copy of the picture in that PNG file, or an invalid image.
+wxImage BuiltInPicture(const wxString& name)
+{
+#if wxUSE_LIBPNG
+    wxUnusedVar(name);
+    return wxImage();
+#else
+    static const struct {
+        const char* name;
+        const char* const* xpm;
+    } pictures[] = {
+        {"about.png", about_xpm},
+        {"morva_reporter_16.png", morva_reporter_16_xpm},
+        {"morva_reporter_32.png", morva_reporter_32_xpm},
+        {"morva_reporter_48.png", morva_reporter_48_xpm},
+        {"morva_reporter_64.png", morva_reporter_64_xpm},
+        {"morva_reporter_128.png", morva_reporter_128_xpm},
+        {"morva_reporter_256.png", morva_reporter_256_xpm},
+    };
+    for (const auto& picture : pictures) {
+        if (name == picture.name) {
+            wxLogNull quiet;
+            return wxImage(picture.xpm);
+        }
+    }
+    return wxImage();
+#endif
+}
+
+// The picture in that file (or its built-in copy where no PNG can be read),
+// or an invalid image; never a log message.
 wxImage LoadPng(const wxString& name)
 {
+    if (!CanReadPng())
+        return BuiltInPicture(name);
     const wxString path = Find(name);
     wxImage image;
-    if (!path.empty() && CanReadPng()) {
+    if (!path.empty()) {
         wxLogNull quiet;
         image.LoadFile(path, wxBITMAP_TYPE_PNG);
     }

@@ -4,7 +4,9 @@
 # outside the clone, cross-builds the reporter and its test suites, runs the
 # suites under Wine against the simulated unit (which runs natively here and
 # is Wine's COM1), checks the headless reader's report against the Linux
-# reader's, and packs the operator's zip into build-windows/.
+# reader's, opens and closes the window on a private virtual display (its
+# screenshot is build-windows/window-windows.png), and packs the operator's
+# zip into build-windows/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -40,16 +42,42 @@ mkdir -p "$out"
 
 sim=""
 sim_out=$(mktemp)
+xvfb=""
+display_file=$(mktemp)
 cleanup() {
-  # The wineserver first: it holds the simulator's pseudo-terminal.
+  # The wineserver first: it holds the simulator's pseudo-terminal and the
+  # display's connections. It is gone when -w returns.
   wineserver -k 2>/dev/null || true
+  timeout 60 wineserver -w 2>/dev/null || true
   if [ -n "$sim" ]; then
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true
   fi
-  rm -f "$sim_out"
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
+  rm -f "$sim_out" "$display_file"
 }
 trap cleanup EXIT
+
+stamp "virtual display"
+# Wine's desktop takes the display its first program finds, for the life of
+# the wineserver: the private display is there before Wine starts, and the
+# window of the window check appears on it, never on the desktop of whoever
+# runs this script. Xvfb picks a free display itself.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+xvfb=$!
+display=""
+for _ in $(seq 200); do
+  display=$(head -n 1 "$display_file" 2>/dev/null || true)
+  [ -n "$display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+  sleep 0.05
+done
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
+echo "Virtual display $DISPLAY"
 
 stamp "simulated unit"
 # The sample memory without tables that have no records (such a table ends
@@ -70,6 +98,10 @@ echo "Simulated unit on $pty, control port $control"
 
 stamp "Wine prefix"
 wineboot -i >/dev/null 2>&1 || true
+# Wine's own fonts (Tahoma's stand-in, Marlett for the caption buttons) in
+# the prefix's Fonts folder, where Windows has them: windows look as they do
+# on Windows.
+ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 # COM1 is the simulator's line. Wine maps its COM ports when it starts, so
 # the key goes in before any port is opened and the server starts again.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null
@@ -102,6 +134,17 @@ export MORVA_UNIT_CONTROL=$control
 export MORVA_UNIT_PORT=COM1
 # One simulated unit for every suite: one test at a time.
 ctest --test-dir "$out/cross" -j 1 --output-on-failure
+
+stamp "window under Wine"
+rm -f "$out/window-windows.png"
+bash scripts/windows/window-check.sh "$out/cross/app/morva_reporter.exe" "$out/window-windows.png"
+# The README's picture is a copy, changed only by hand.
+if cmp -s "$out/window-windows.png" docs/screenshots/window-windows.png; then
+  echo "The window looks as docs/screenshots/window-windows.png shows it"
+else
+  echo "The window's screenshot differs from docs/screenshots/window-windows.png;" \
+    "copy $out/window-windows.png there if the change is meant"
+fi
 
 stamp "package"
 WX_MSW_PREFIX=$wx_prefix bash scripts/windows/package.sh "$out/cross" "$out"

@@ -9,11 +9,18 @@ packages=(
   # runs the cross-built programs and tests
   wine
   wine64
+  # Wine's own fonts (Tahoma's stand-in, Marlett for the caption buttons):
+  # the windows look as they do on Windows
+  fonts-wine
   # zlib for the toolkit (its bundled copy is left out of Debian's source)
   libz-mingw-w64-dev
-  # display for the window test
+  # the window check: a virtual display, finding the window (xdotool,
+  # xwininfo, xprop), its screenshot (xwd) turned into PNG (netpbm)
   xvfb
   x11-apps
+  x11-utils
+  xdotool
+  netpbm
   # the operator's package
   zip
   # apt-get source unpacks with dpkg-source
