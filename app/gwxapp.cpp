@@ -34,7 +34,8 @@ gwxApp::~gwxApp()
     // read into a clean copy bound to no file: once the settings went into
     // it, it replaces the file as a whole.
     const wxLogNull quiet;
-    if (m_configSpoilt && m_settingsSaved)
+    const bool settingsStored = !m_loading;
+    if (m_configSpoilt && settingsStored)
         SaveSettingsFile(*m_config, m_localConfigPath);
     m_config.reset();
 }
@@ -62,7 +63,6 @@ void gwxApp::SaveLanguage()
     m_loading = false;
     m_config->Write(LanguageKey, LanguageTable::NameOf(m_language));
     ExchangeSettings(false);
-    m_settingsSaved = true;
 }
 
 bool gwxApp::AddCatalog(const wxString& name)

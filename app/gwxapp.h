@@ -47,7 +47,6 @@ private:
     wxString m_configName;
     std::unique_ptr<wxFileConfig> m_config;
     bool m_configSpoilt = false;
-    bool m_settingsSaved = false;
     wxString m_localConfigPath;
     bool m_loading = true;
     wxString m_configVendor;

@@ -79,7 +79,7 @@ std::unique_ptr<wxFileConfig> CleanCopy(wxFileConfig& spoilt)
 } // namespace
 
 LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
-                              const wxString& localPath)
+                                const wxString& localPath)
 {
     const AssertionsOff quietParser;
     LoadedSettings file;

@@ -23,7 +23,7 @@ struct LoadedSettings {
 // log messages are kept from the operator while it loads, so a garbage or
 // huge file can neither flood the terminal nor stall the start.
 LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
-                              const wxString& localPath);
+                                const wxString& localPath);
 
 // Writes `config` into the file at `localPath` as a whole (a temporary file
 // renamed over it). false when it cannot be written.
