@@ -13,11 +13,11 @@ root=$(pwd)
 out=$root/build-windows
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 started=$SECONDS
+source scripts/xvfb.sh
 
 stamp() { echo "== $* ($(( SECONDS - started )) s)"; }
 
 stamp "packages"
-bash scripts/setup-debian.sh
 bash scripts/windows/setup-windows.sh
 
 stamp "wxWidgets for Windows"
@@ -42,8 +42,7 @@ mkdir -p "$out"
 
 sim=""
 sim_out=$(mktemp)
-xvfb=""
-display_file=$(mktemp)
+xvfb_pid=""
 cleanup() {
   # The wineserver first: it holds the simulator's pseudo-terminal and the
   # display's connections. It is gone when -w returns.
@@ -53,11 +52,11 @@ cleanup() {
     kill "$sim" 2>/dev/null || true
     wait "$sim" 2>/dev/null || true
   fi
-  if [ -n "$xvfb" ]; then
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
   fi
-  rm -f "$sim_out" "$display_file"
+  rm -f "$sim_out"
 }
 trap cleanup EXIT
 
@@ -65,18 +64,8 @@ stamp "virtual display"
 # Wine's desktop takes the display its first program finds, for the life of
 # the wineserver: the private display is there before Wine starts, and the
 # window of the window check appears on it, never on the desktop of whoever
-# runs this script. Xvfb picks a free display itself.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-xvfb=$!
-display=""
-for _ in $(seq 200); do
-  display=$(head -n 1 "$display_file" 2>/dev/null || true)
-  [ -n "$display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
-  sleep 0.05
-done
-[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display"
+# runs this script.
+start_xvfb 1024x768x24
 echo "Virtual display $DISPLAY"
 
 stamp "simulated unit"

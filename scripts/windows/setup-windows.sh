@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the Windows cross build and its tests
-# under Wine need. Quiet and quick when everything is already there.
+# under Wine need, with those of the Linux build. Quiet and quick when
+# everything is already there.
 set -euo pipefail
 
 packages=(
@@ -34,17 +35,4 @@ packages=(
   libboost-dev
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
-done
-
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$(dirname "$0")/../setup-debian.sh" "${packages[@]}"
