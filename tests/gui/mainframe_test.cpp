@@ -39,6 +39,19 @@ namespace {
 
 const wxString ReadError = "Error while reading! Can't get data!";
 
+// Every labelled control of the window with its English label.
+const struct {
+    int id;
+    const char* text;
+} WindowLabels[] = {
+    {MainFrame::ID_PortLabel, "Serial port: "},  {MainFrame::ID_BaudLabel, "Baud rate: "},
+    {MainFrame::ID_FormatRadio, "Generate report to"}, {MainFrame::ID_FolderBox, "Create report in folder"},
+    {MainFrame::ID_Browse, "Browse"},        {MainFrame::ID_OpenReport, "Open report"},
+    {MainFrame::ID_GetData, "Get data"},     {MainFrame::ID_About, "About"},
+    {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
+    {MainFrame::ID_Exit, "Exit"},
+};
+
 UnitMemory Tables(std::initializer_list<int> counts)
 {
     UnitMemory memory;
@@ -145,19 +158,8 @@ TEST_F(WindowTest, BuildsEveryControlFromTheSettings)
     settings.serialPort = 3;
     OpenWindow();
 
-    const struct {
-        int id;
-        const char* label;
-    } labels[] = {
-        {MainFrame::ID_PortLabel, "Serial port: "},  {MainFrame::ID_BaudLabel, "Baud rate: "},
-        {MainFrame::ID_FormatRadio, "Generate report to"}, {MainFrame::ID_FolderBox, "Create report in folder"},
-        {MainFrame::ID_Browse, "Browse"},            {MainFrame::ID_OpenReport, "Open report"},
-        {MainFrame::ID_GetData, "Get data"},         {MainFrame::ID_About, "About"},
-        {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
-        {MainFrame::ID_Exit, "Exit"},
-    };
-    for (const auto& row : labels)
-        EXPECT_EQ(Find<wxWindow>(row.id)->GetLabel(), row.label) << row.id;
+    for (const auto& label : WindowLabels)
+        EXPECT_EQ(Find<wxWindow>(label.id)->GetLabel(), label.text) << label.id;
     EXPECT_EQ(frame->GetTitle(), "MORVA_Reporter");
 
     auto* port = Find<wxChoice>(MainFrame::ID_PortChoice);
@@ -607,18 +609,7 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
 
     MapCom1("/dev/no-such-port");
     OpenWindow();
-    const struct {
-        int id;
-        const char* text;
-    } labels[] = {
-        {MainFrame::ID_PortLabel, "Serial port: "},  {MainFrame::ID_BaudLabel, "Baud rate: "},
-        {MainFrame::ID_FormatRadio, "Generate report to"}, {MainFrame::ID_FolderBox, "Create report in folder"},
-        {MainFrame::ID_Browse, "Browse"},            {MainFrame::ID_OpenReport, "Open report"},
-        {MainFrame::ID_GetData, "Get data"},         {MainFrame::ID_About, "About"},
-        {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
-        {MainFrame::ID_Exit, "Exit"},
-    };
-    for (const auto& label : labels)
+    for (const auto& label : WindowLabels)
         EXPECT_EQ(Find<wxWindow>(label.id)->GetLabel(), Translated(label.text)) << label.text;
     EXPECT_NE(Find<wxWindow>(MainFrame::ID_GetData)->GetLabel(), "Get data");
     // List entries stay as they are.
