@@ -1,7 +1,7 @@
 #include "app/gwxapp.h"
 
-#include "app/languagetable.h"
-#include "app/settingsfile.h"
+#include "reading/languagetable.h"
+#include "reading/settingsfile.h"
 
 #include <wx/fileconf.h>
 #include <wx/log.h>

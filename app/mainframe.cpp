@@ -1,9 +1,9 @@
 #include "app/mainframe.h"
 
-#include "app/clearunitmemory.h"
-#include "app/desktop.h"
-#include "app/getdatathread.h"
-#include "app/portnames.h"
+#include "reading/clearunitmemory.h"
+#include "reading/desktop.h"
+#include "reading/getdatathread.h"
+#include "reading/portnames.h"
 #include "app/readingsession.h"
 #include "app/resources.h"
 #include "buslib/exception.h"

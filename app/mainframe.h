@@ -1,7 +1,7 @@
 #ifndef MORVA_MAINFRAME_H
 #define MORVA_MAINFRAME_H
 
-#include "app/readinghost.h"
+#include "reading/readinghost.h"
 #include "app/settings.h"
 
 #include <wx/arrstr.h>

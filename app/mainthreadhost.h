@@ -1,7 +1,7 @@
 #ifndef MORVA_MAINTHREADHOST_H
 #define MORVA_MAINTHREADHOST_H
 
-#include "app/readinghost.h"
+#include "reading/readinghost.h"
 
 #include <atomic>
 #include <functional>

@@ -47,5 +47,5 @@ if [ -n "$window" ]; then
   exit 0
 fi
 
-report=$(cd "$demo" && "$root/build/tools/morva_reporter_cli" read --port "$port" --baud 115200 --folder "$demo" "$@")
+report=$(cd "$demo" && "$root/build/cli/morva_reporter_cli" read --port "$port" --baud 115200 --folder "$demo" "$@")
 echo "Report: $report"

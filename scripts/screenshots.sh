@@ -42,4 +42,4 @@ shoot() {
 
 export -f shoot
 export root out work
-bash tests/gui/with-xvfb.sh bash -c 'shoot english && shoot russian'
+bash tests/app/with-xvfb.sh bash -c 'shoot english && shoot russian'

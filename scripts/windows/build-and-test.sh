@@ -115,8 +115,8 @@ cmake -S . -B "$out/cross" -G Ninja \
 cmake --build "$out/cross" -j "$jobs"
 
 stamp "headless reader under Wine"
-bash scripts/windows/compare-reader.sh "$out/host/tools/morva_reporter_cli" \
-  "$out/cross/tools/morva_reporter_cli.exe" "$pty" "$out/reader"
+bash scripts/windows/compare-reader.sh "$out/host/cli/morva_reporter_cli" \
+  "$out/cross/cli/morva_reporter_cli.exe" "$pty" "$out/reader"
 
 stamp "tests under Wine"
 export MORVA_UNIT_CONTROL=$control

@@ -16,7 +16,7 @@ dir=$stage/MORVA_Reporter
 mkdir -p "$dir"
 
 found=0
-for exe in app/morva_reporter.exe tools/morva_reporter_cli.exe; do
+for exe in app/morva_reporter.exe cli/morva_reporter_cli.exe; do
   if [ -f "$build/$exe" ]; then
     x86_64-w64-mingw32-strip -o "$dir/$(basename "$exe")" "$build/$exe"
     found=$((found + 1))

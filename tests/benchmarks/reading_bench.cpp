@@ -4,7 +4,7 @@
 //
 //   reading_bench [memory file] [--no-status]
 
-#include "app/memoryreader.h"
+#include "reading/memoryreader.h"
 #include "buslib/serialport.h"
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"

@@ -1,7 +1,7 @@
 // The Russian and Ukrainian catalogs, loaded the way the programs load them:
 // the build tree's catalogs, a locale whose system counterpart need not be
 // generated (the tests run under LANG=C), the toolkit's own catalog, ours.
-#include "app/languagetable.h"
+#include "reading/languagetable.h"
 #include "buslib/error.h"
 #include "buslib/exception.h"
 

@@ -5,8 +5,8 @@
 //
 // MORVA_SOAK_RECORDS sets the number of records (200 when unset); the long
 // run (scripts/soak-long.sh) reads 2,000.
-#include "app/memoryreader.h"
-#include "app/readinghost.h"
+#include "reading/memoryreader.h"
+#include "reading/readinghost.h"
 #include "buslib/datatypes.h"
 #include "buslib/error.h"
 #include "buslib/serialportveloxprotocol.h"

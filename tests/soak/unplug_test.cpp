@@ -1,7 +1,7 @@
 // The cable pulled in the middle of a reading: the reading ends with the
 // error, makes no report, and neither hangs nor spins while it ends.
-#include "app/memoryreader.h"
-#include "app/readinghost.h"
+#include "reading/memoryreader.h"
+#include "reading/readinghost.h"
 #include "buslib/error.h"
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"

@@ -1,4 +1,4 @@
-#include "app/portnames.h"
+#include "reading/portnames.h"
 
 #include <wx/confbase.h>
 

@@ -1,4 +1,4 @@
-#include "tests/gui/guitest.h"
+#include "tests/app/guitest.h"
 
 #include <wx/app.h>
 #include <wx/dir.h>

@@ -1,7 +1,7 @@
 // Opening documents on a freedesktop system: xdg-open, started without a
 // shell and detached, so that nobody has to wait for it.
 
-#include "app/desktop.h"
+#include "reading/desktop.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #ifndef MORVA_MEMORYREADER_H
 #define MORVA_MEMORYREADER_H
 
-#include "app/readinghost.h"
+#include "reading/readinghost.h"
 
 #include <wx/arrstr.h>
 

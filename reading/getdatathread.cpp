@@ -1,4 +1,4 @@
-#include "app/getdatathread.h"
+#include "reading/getdatathread.h"
 
 GetDataThread::GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
                              std::shared_ptr<const void> owner)

@@ -1,4 +1,4 @@
-#include "app/settingsfile.h"
+#include "reading/settingsfile.h"
 
 #include <wx/debug.h>
 #include <wx/log.h>

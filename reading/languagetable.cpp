@@ -1,4 +1,4 @@
-#include "app/languagetable.h"
+#include "reading/languagetable.h"
 
 #include <wx/filename.h>
 #include <wx/intl.h>

@@ -1,7 +1,7 @@
 // Opening documents on Windows: the shell's "open" verb, which starts the
 // application associated with the file's type and does not wait for it.
 
-#include "app/desktop.h"
+#include "reading/desktop.h"
 
 #include <windows.h>
 #include <shellapi.h>

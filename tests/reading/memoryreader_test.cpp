@@ -1,7 +1,7 @@
 // The reading algorithm against the simulated unit, through a host that
 // records what the operator would see.
-#include "app/getdatathread.h"
-#include "app/memoryreader.h"
+#include "reading/getdatathread.h"
+#include "reading/memoryreader.h"
 #include "buslib/datatypes.h"
 #include "buslib/error.h"
 #include "buslib/serialportveloxprotocol.h"

@@ -1,4 +1,4 @@
-#include "app/memoryreader.h"
+#include "reading/memoryreader.h"
 
 #include "buslib/exception.h"
 #include "buslib/platform.h"

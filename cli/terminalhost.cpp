@@ -1,6 +1,6 @@
 #include "terminalhost.h"
 
-#include "app/memoryreader.h"
+#include "reading/memoryreader.h"
 
 #include <wx/defs.h>
 

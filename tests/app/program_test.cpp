@@ -1,8 +1,8 @@
 // The morva_reporter program itself: start-up, the settings file it leaves
 // behind and the single-instance rule. Each run has a working directory and
 // a home of its own, and is closed with SIGTERM as a logout would.
-#include "app/settingsfile.h"
-#include "tests/gui/guitest.h"
+#include "reading/settingsfile.h"
+#include "tests/app/guitest.h"
 
 #include <wx/ffile.h>
 #include <wx/fileconf.h>

@@ -1,4 +1,4 @@
-#include "app/clearunitmemory.h"
+#include "reading/clearunitmemory.h"
 
 #include <wx/defs.h>
 #include <wx/intl.h>

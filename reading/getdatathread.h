@@ -1,7 +1,7 @@
 #ifndef MORVA_GETDATATHREAD_H
 #define MORVA_GETDATATHREAD_H
 
-#include "app/memoryreader.h"
+#include "reading/memoryreader.h"
 
 #include <wx/thread.h>
 

@@ -1,7 +1,7 @@
 #ifndef MORVA_TERMINALHOST_H
 #define MORVA_TERMINALHOST_H
 
-#include "app/readinghost.h"
+#include "reading/readinghost.h"
 
 #include <atomic>
 #include <cstdio>

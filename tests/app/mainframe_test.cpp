@@ -1,7 +1,7 @@
 // The real main window on a virtual display: its controls, its commands and
 // its readings against the simulated unit, with every message box answered
 // through the toolkit's dialog testing hooks.
-#include "tests/gui/guitest.h"
+#include "tests/app/guitest.h"
 
 #include "app/mainframe.h"
 #include "app/settings.h"
