@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -218,8 +219,12 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // TIOCEXCL keeps other programs out, but not root; the advisory lock
+    // keeps out a second reading or clearing of this program whoever runs
+    // it, and goes with the descriptor, however the program ends.
     termios tio{};
-    if (!::isatty(fd) || ::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &tio) != 0) {
+    if (!::isatty(fd) || ::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0
+        || ::tcgetattr(fd, &tio) != 0) {
         ::close(fd);
         return false;
     }

@@ -7,6 +7,8 @@
 #include <wx/defs.h>
 #include <wx/intl.h>
 
+#include <optional>
+
 using morva_velox::Exception;
 
 namespace {
@@ -35,11 +37,17 @@ void MemoryReader::ShowError(const wxString& text)
 void MemoryReader::Read()
 {
     bool ok = false;
+    std::optional<wxString> error;
     try {
         ok = ReadAllTables();
     } catch (const Exception& e) {
-        ShowError(e.message());
+        error = e.message();
     }
+    // The port is free for the next reading as soon as this one has read
+    // its last byte, while its error is shown or its report written.
+    m_protocol.close();
+    if (error)
+        ShowError(*error);
     m_host.OnReadingDone(ok);
 }
 

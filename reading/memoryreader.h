@@ -26,8 +26,8 @@ public:
 
     MemoryReader(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol);
 
-    // One whole reading: reads all tables, tells the operator of a failure,
-    // and ends with the host's OnReadingDone.
+    // One whole reading: reads all tables, closes the port, tells the
+    // operator of a failure, and ends with the host's OnReadingDone.
     void Read();
 
     // Reads every table; true when the lines make a report. Throws

@@ -1,16 +1,42 @@
 #include "report/reportfile.h"
 
+#include "report/claimname.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
 namespace {
 
 // White space at the document's start: blank, tab, line feed, vertical
 // tab, form feed and carriage return.
 const char LeadingWhiteSpace[] = " \t\n\v\f\r";
 
+// How many numbered names a report tries before it gives up.
+const unsigned MaxNumber = 9999;
+
+// The temporary file's name starts with a dot: hidden, and never taken for
+// a report, even when a crash leaves it behind. It lies in the report's
+// folder (the working directory for a name without one), so that taking
+// the report's name is a rename within one file system.
+wxString TempPrefix(const wxString& fileName)
+{
+    const wxFileName name(fileName);
+    const wxString folder = name.GetPath().empty() ? wxString(wxS(".")) : name.GetPath();
+    return wxFileName(folder, wxS(".") + name.GetFullName()).GetFullPath();
+}
+
 } // namespace
 
-ReportFile::ReportFile(const wxString& fileName)
+ReportFile::ReportFile(const wxString& fileName) : target(fileName)
 {
-    file.Open(fileName);
+    tempName = wxFileName::CreateTempFileName(TempPrefix(fileName), &file);
+    if (tempName.empty())
+        file.Close();
+}
+
+ReportFile::~ReportFile()
+{
+    Discard();
 }
 
 bool ReportFile::IsOpened() const
@@ -27,13 +53,51 @@ bool ReportFile::Write(std::string_view bytes)
         bytes.remove_prefix(start);
         atStart = false;
     }
-    return file.Write(bytes.data(), bytes.size());
+    return file.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
 bool ReportFile::Commit()
 {
     // A full disk may take the writes into the cache and refuse them only
     // when they go out: flush first, so that a report that did not reach
-    // the disk never replaces an earlier one.
-    return file.Flush() && file.Commit();
+    // the disk never takes a report's name.
+    if (!file.IsOpened() || !file.Flush() || !file.Close())
+        return false;
+    for (unsigned number = 1; number <= MaxNumber; ++number) {
+        const wxString name = NumberedName(target, number);
+        switch (ClaimName(tempName, name)) {
+        case ClaimResult::Claimed:
+            target = name;
+            tempName.clear();
+            return true;
+        case ClaimResult::Taken:
+            continue;
+        case ClaimResult::Failed:
+            return false;
+        }
+    }
+    return false;
+}
+
+const wxString& ReportFile::FileName() const
+{
+    return target;
+}
+
+wxString ReportFile::NumberedName(const wxString& fileName, unsigned number)
+{
+    if (number <= 1)
+        return fileName;
+    wxFileName name(fileName);
+    name.SetName(name.GetName() + wxString::Format(wxS("_%u"), number));
+    return name.GetFullPath();
+}
+
+void ReportFile::Discard()
+{
+    if (file.IsOpened())
+        file.Close();
+    if (!tempName.empty())
+        wxRemoveFile(tempName);
+    tempName.clear();
 }

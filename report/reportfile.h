@@ -8,25 +8,44 @@
 
 // The file a report is written into, piece by piece as UTF-8 bytes. The
 // white space at the very start of the document is left out. The text goes
-// to a temporary file beside the target, which is flushed to disk and only
-// then takes the target's name on Commit, so that neither a failed write nor
-// a power loss ever leaves a half-written report under that name (nor
-// spoils an older one). Without Commit nothing is left behind.
+// to a hidden temporary file beside the target, which is flushed to disk and
+// only then, on Commit, takes the target's name. A report never replaces
+// another: when a file of the target's name exists (a reading made in the
+// same second, perhaps by another reader side by side), the report takes
+// the first free name with "_2", "_3", ... before the extension. Neither a
+// failed write nor a power loss leaves a half-written file under a report's
+// name, and without Commit nothing is left behind.
 class ReportFile {
 public:
     // Creates the temporary file; IsOpened tells whether that worked.
     explicit ReportFile(const wxString& fileName);
+    ~ReportFile();
+
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
 
     bool IsOpened() const;
 
     // Appends one piece of the document; false when the write failed.
     bool Write(std::string_view bytes);
 
-    // Flushes the written file to disk and puts it in place of the target.
+    // Flushes the written file to disk and gives it the target's name, or
+    // the first free one after it.
     bool Commit();
 
+    // The name the report took on Commit; the target's name before.
+    const wxString& FileName() const;
+
+    // The target's name with "_<number>" before its extension; the name
+    // itself for number 1.
+    static wxString NumberedName(const wxString& fileName, unsigned number);
+
 private:
-    wxTempFile file;
+    void Discard();
+
+    wxString target;
+    wxString tempName;
+    wxFile file;
     bool atStart = true;
 };
 

@@ -142,7 +142,7 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
     const bool written = BuildReport(formater, lines, tableCount, ReportTitle(now), text);
     if (!written || !file.Commit())
         return Failure(fileName, wxGetTranslation("Error writing file: ", CatalogName));
-    return Success(fileName);
+    return Success(file.FileName());
 }
 
 ReportOutcome GenerateReport(const ReportLines& lines, unsigned tableCount,

@@ -67,8 +67,10 @@ bool BuildReport(ReportFormater& formater, const ReportLines& lines,
                  unsigned tableCount, const wxString& title,
                  const ReportSink& sink);
 
-// Writes one report into the file of that name, replacing an existing one
-// only when the whole report was written.
+// Writes one report into the file of that name, or, when a file of that
+// name exists, into the first free name with "_2", "_3", ... before the
+// extension; an existing file is never replaced. The outcome names the file
+// written.
 ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
                           const ReportLines& lines, unsigned tableCount,
                           const wxDateTime& now = wxDateTime::Now());

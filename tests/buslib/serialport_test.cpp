@@ -62,6 +62,22 @@ TEST(SerialPortOpen, FailuresLeaveThePortClosed)
     EXPECT_TRUE(p.open(pty.slavePath(), 4800, 'N', 8, 0));
 }
 
+// An open port is this program's alone, for root too, until it is closed.
+TEST_F(SerialPortTest, OpenPortIsRefusedToASecondOpenUntilClosed)
+{
+    SerialPort second;
+    EXPECT_FALSE(second.open(pty.slavePath(), 115200, 'N', 8, 0));
+    EXPECT_EQ(second.lastError(), SerialPortError);
+    port.close();
+    ASSERT_TRUE(second.open(pty.slavePath(), 115200, 'N', 8, 0));
+    {
+        SerialPort third;
+        EXPECT_FALSE(third.open(pty.slavePath(), 115200, 'N', 8, 0));
+    }
+    second.close();
+    EXPECT_TRUE(port.open(pty.slavePath(), 115200, 'N', 8, 0));
+}
+
 TEST_F(SerialPortTest, WritesAndReadsBytes)
 {
     const Bytes out = {1, 2, 3, 0xFF, 0x00, 0x0D, 0x0A, 0x11, 0x13};

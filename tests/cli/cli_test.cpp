@@ -14,6 +14,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <set>
 #include <pty.h>
 #include <sys/stat.h>
 #include <spawn.h>
@@ -135,6 +137,35 @@ UnitMemory smallMemory()
     return m;
 }
 
+// The report at `path` is the one the writers make of the unit's memory at
+// the time its name tells.
+void expectReportOfMemory(const std::string& path, const UnitMemory& memory, int formatIndex,
+                          const std::string& scratch)
+{
+    const wxArrayString lines = memory.toReportLines();
+    wxDateTime when;
+    // A numbered name ("_2" after the time) is dated by its time as well.
+    const wxString name = wxFileName(path).GetName().Left(wxStrlen("report_YYYY_mm_dd_HH_MM_SS"));
+    ASSERT_TRUE(when.ParseFormat(name, "report_%Y_%m_%d_%H_%M_%S")) << path;
+    auto formater = CreateFormater(formatIndex);
+    const std::string expectedPath = scratch + "/.expected";
+    ASSERT_TRUE(WriteReport(*formater, expectedPath, ReportLines(lines.begin(), lines.end()),
+                            static_cast<unsigned>(memory.tables().size()), when)
+                    .ok);
+    EXPECT_EQ(fileText(path), fileText(expectedPath)) << path;
+    wxRemoveFile(expectedPath);
+}
+
+UnitMemory numberedMemory(int unitNumber, int records)
+{
+    UnitMemory m;
+    std::vector<wxString> rows;
+    for (int i = 0; i < records; ++i)
+        rows.push_back(wxString::Format("unit %d\trecord %d", unitNumber, i));
+    m.addTable("Unit\tRecord", rows);
+    return m;
+}
+
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -165,7 +196,6 @@ protected:
 
 TEST_F(CliTest, ReadsAReportInEveryFormat)
 {
-    const wxArrayString lines = unit.memory().toReportLines();
     const char* const formats[] = {"rtf", "html", "txt", "csv"};
     for (int index = 0; index < 4; ++index) {
         const std::string format = formats[index];
@@ -178,14 +208,8 @@ TEST_F(CliTest, ReadsAReportInEveryFormat)
         EXPECT_NE(r.err.find("Report successfully generated in file " + path), std::string::npos) << r.err;
 
         // The same report as the writers make of the same lines at that time.
-        wxDateTime when;
-        ASSERT_TRUE(when.ParseFormat(wxFileName(path).GetName(), "report_%Y_%m_%d_%H_%M_%S"));
-        const std::string expectedPath = dir + "/expected." + format;
-        auto formater = CreateFormater(index);
-        ASSERT_TRUE(WriteReport(*formater, expectedPath, ReportLines(lines.begin(), lines.end()), 2, when).ok);
-        EXPECT_EQ(fileText(path), fileText(expectedPath));
+        expectReportOfMemory(path, unit.memory(), index, dir);
         wxRemoveFile(path);
-        wxRemoveFile(expectedPath);
     }
 }
 
@@ -317,4 +341,68 @@ TEST_F(CliTest, ClearAsksFirst)
     }
     EXPECT_EQ(sent, 6);
     EXPECT_GE(received, 6);
+}
+
+// Readers side by side that finish in the same second into one folder each
+// keep their own report, and each names the file it wrote.
+TEST_F(CliTest, ReadersSideBySideEachKeepTheirOwnReport)
+{
+    constexpr int Readers = 6;
+    std::vector<std::unique_ptr<SimulatedUnit>> units;
+    for (int i = 0; i < Readers; ++i)
+        units.push_back(std::make_unique<SimulatedUnit>(numberedMemory(i, 2)));
+    std::vector<Result> results(Readers);
+    {
+        std::vector<std::thread> readers;
+        for (int i = 0; i < Readers; ++i) {
+            readers.emplace_back([&, i] {
+                results[i] = run({"read", "--port", units[i]->portPath(), "--baud", "115200", "--format",
+                                  "csv", "--folder", dir},
+                                 dir);
+            });
+        }
+        for (std::thread& t : readers)
+            t.join();
+    }
+    std::set<std::string> paths;
+    for (int i = 0; i < Readers; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(results[i].exitCode, 0) << results[i].err;
+        const std::string path = lastLine(results[i].out);
+        paths.insert(path);
+        EXPECT_NE(results[i].err.find("Report successfully generated in file " + path), std::string::npos);
+        expectReportOfMemory(path, units[i]->memory(), ReportFormatCsv, dir);
+    }
+    EXPECT_EQ(paths.size(), std::size_t{Readers});
+    wxArrayString files;
+    EXPECT_EQ(wxDir::GetAllFiles(dir, &files, "", wxDIR_FILES | wxDIR_HIDDEN), std::size_t{Readers});
+}
+
+// A port being read is refused to a second reader at once, root included;
+// the first reading is not disturbed. A killed reader leaves the port free.
+TEST_F(CliTest, OnePortOneReading)
+{
+    SimulatedUnit busy(numberedMemory(1, 30));
+    const std::vector<std::string> args{"read", "--port", busy.portPath(), "--baud", "115200",
+                                        "--format", "txt", "--folder", dir};
+    Result first, second;
+    first = run(args, dir, "", false, [&](pid_t) {
+        ASSERT_TRUE(busy.waitForRequests(5, std::chrono::seconds(20)));
+        second = run(args, dir);
+    });
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("Serial port error"), std::string::npos) << second.err;
+    EXPECT_TRUE(second.out.empty());
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    expectReportOfMemory(lastLine(first.out), busy.memory(), ReportFormatTxt, dir);
+    EXPECT_EQ(reportCount(), 1u);
+
+    const Result killed = run(args, dir, "", false, [&](pid_t pid) {
+        busy.clearRequests();
+        ASSERT_TRUE(busy.waitForRequests(5, std::chrono::seconds(20)));
+        ::kill(pid, SIGKILL);
+    });
+    EXPECT_EQ(killed.exitCode, 128 + SIGKILL);
+    const Result next = run(args, dir);
+    EXPECT_EQ(next.exitCode, 0) << next.err;
 }

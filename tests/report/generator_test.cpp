@@ -1,5 +1,6 @@
 // The report driver: writer choice, file name, cutting the lines into
 // tables, and writing the file.
+#include "report/reportfile.h"
 #include "report/reportgenerator.h"
 #include "report_test_util.h"
 
@@ -10,8 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <set>
+#include <thread>
+#include <vector>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -146,18 +152,104 @@ TEST_F(ReportFolderTest, ZeroTablesGiveAnEmptyCsvAndATitleOnlyText)
     EXPECT_EQ(FileBytes(txt.fileName), (ReportTitle(When) + "\n\n\n").utf8_string());
 }
 
-TEST_F(ReportFolderTest, ReplacesAnExistingReport)
+// A report never replaces another: an existing file of the report's name
+// stays byte for byte, and the report takes the first free numbered name.
+TEST_F(ReportFolderTest, KeepsAnExistingFileAndTakesTheNextFreeName)
 {
     const wxString fileName = ReportFileName(folder, "txt", When);
+    const std::string older(10000, 'x');
     {
         wxFFile old(fileName, "wb");
-        ASSERT_TRUE(old.Write(wxString(std::string(10000, 'x'))));
+        ASSERT_TRUE(old.Write(older.data(), older.size()));
     }
+    const std::string expected = (ReportTitle(When) + "\n\n\nh  \t\n\n\n\n").utf8_string();
+    const wxString second = folder + wxFileName::GetPathSeparator() + "report_2026_12_07_21_58_03_2.txt";
+    const wxString third = folder + wxFileName::GetPathSeparator() + "report_2026_12_07_21_58_03_3.txt";
+
     const ReportOutcome outcome = GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When);
-    ASSERT_TRUE(outcome.ok);
-    EXPECT_EQ(FileBytes(fileName), (ReportTitle(When) + "\n\n\nh  \t\n\n\n\n").utf8_string());
-    EXPECT_EQ(FilesInFolder().size(), 1u);
+    ASSERT_TRUE(outcome.ok) << outcome.message;
+    EXPECT_EQ(outcome.fileName, second);
+    EXPECT_EQ(outcome.message, "Report successfully generated in file " + second);
+    EXPECT_EQ(FileBytes(second), expected);
+    EXPECT_EQ(FileBytes(fileName), older);
+
+    EXPECT_EQ(GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When).fileName, third);
+    EXPECT_EQ(FilesInFolder().size(), 3u);
+
+    // The design's name is taken again as soon as it is free.
+    ASSERT_TRUE(wxRemoveFile(fileName));
+    EXPECT_EQ(GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When).fileName, fileName);
+    EXPECT_EQ(FileBytes(fileName), expected);
 }
+
+TEST(ReportDriverTest, NumberedNameGoesBeforeTheExtension)
+{
+    EXPECT_EQ(ReportFile::NumberedName("/r/report_1.csv", 1), "/r/report_1.csv");
+    EXPECT_EQ(ReportFile::NumberedName("/r/report_1.csv", 2), "/r/report_1_2.csv");
+    EXPECT_EQ(ReportFile::NumberedName("report_1.html", 12), "report_1_12.html");
+}
+
+// Readings that end in the same second, side by side, each keep their own
+// report: threads of one program here, separate programs below.
+TEST_F(ReportFolderTest, WritersSideBySideEachKeepTheirOwnReport)
+{
+    constexpr int Writers = 8;
+    std::vector<ReportOutcome> outcomes(Writers);
+    {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < Writers; ++i) {
+            threads.emplace_back([&, i] {
+                outcomes[i] = GenerateReport({"header", wxString::Format("row of writer %d", i), ""}, 1,
+                                             ReportFormatCsv, folder, When);
+            });
+        }
+        for (std::thread& t : threads)
+            t.join();
+    }
+    std::set<wxString> names;
+    for (int i = 0; i < Writers; ++i) {
+        ASSERT_TRUE(outcomes[i].ok) << outcomes[i].message;
+        names.insert(outcomes[i].fileName);
+        EXPECT_EQ(FileBytes(outcomes[i].fileName),
+                  wxString::Format("header\nrow of writer %d\n\n\n\n", i).utf8_string());
+    }
+    EXPECT_EQ(names.size(), std::size_t{Writers});
+    EXPECT_EQ(names.count(ReportFileName(folder, "csv", When)), 1u);
+    EXPECT_EQ(FilesInFolder().size(), std::size_t{Writers}) << "a temporary file was left";
+}
+
+#ifndef _WIN32
+TEST_F(ReportFolderTest, ProgramsSideBySideEachKeepTheirOwnReport)
+{
+    constexpr int Writers = 6;
+    std::vector<pid_t> children;
+    for (int i = 0; i < Writers; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const ReportOutcome outcome = GenerateReport(
+                {"header", wxString::Format("row of program %d", i), ""}, 1, ReportFormatTxt, folder, When);
+            ::_exit(outcome.ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const wxArrayString files = FilesInFolder();
+    ASSERT_EQ(files.size(), std::size_t{Writers}) << "a report was lost or a temporary file left";
+    std::set<std::string> rows;
+    for (const wxString& file : files) {
+        const std::string bytes = FileBytes(file);
+        const auto row = bytes.find("row of program ");
+        ASSERT_NE(row, std::string::npos) << file;
+        rows.insert(bytes.substr(row, bytes.find(' ', row + 15) - row));
+    }
+    EXPECT_EQ(rows.size(), std::size_t{Writers}) << "two files hold the same reading";
+}
+#endif
 
 TEST_F(ReportFolderTest, MissingFolderIsAnErrorCreatingTheFile)
 {

@@ -1,0 +1,56 @@
+#include "report/claimname.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+ClaimResult Refused(int error)
+{
+    return error == EEXIST ? ClaimResult::Taken : ClaimResult::Failed;
+}
+
+// For file systems without hard links: the name is taken by creating it
+// exclusively, then the file is moved onto the empty file just made.
+ClaimResult ClaimByCreating(const char* from, const char* to)
+{
+    const int fd = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return Refused(errno);
+    ::close(fd);
+    if (std::rename(from, to) != 0) {
+        ::unlink(to);
+        return ClaimResult::Failed;
+    }
+    return ClaimResult::Claimed;
+}
+
+// For file systems whose rename cannot refuse to replace: a hard link is
+// made only if the name is free; the old name is dropped afterwards.
+ClaimResult ClaimByLinking(const char* from, const char* to)
+{
+    if (::link(from, to) != 0) {
+        const int error = errno;
+        if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS)
+            return ClaimByCreating(from, to);
+        return Refused(error);
+    }
+    ::unlink(from);
+    return ClaimResult::Claimed;
+}
+
+} // namespace
+
+ClaimResult ClaimName(const wxString& from, const wxString& to)
+{
+    const wxCharBuffer source = from.fn_str();
+    const wxCharBuffer target = to.fn_str();
+    if (::renameat2(AT_FDCWD, source.data(), AT_FDCWD, target.data(), RENAME_NOREPLACE) == 0)
+        return ClaimResult::Claimed;
+    const int error = errno;
+    if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP)
+        return ClaimByLinking(source.data(), target.data());
+    return Refused(error);
+}
