@@ -88,9 +88,12 @@ wxString ReportFile::NumberedName(const wxString& fileName, unsigned number)
 {
     if (number <= 1)
         return fileName;
-    wxFileName name(fileName);
-    name.SetName(name.GetName() + wxString::Format(wxS("_%u"), number));
-    return name.GetFullPath();
+    // The folder part stays exactly as given.
+    const size_t folderEnd = fileName.find_last_of(wxFileName::GetPathSeparators());
+    size_t dot = fileName.find_last_of(wxS('.'));
+    if (dot == wxString::npos || (folderEnd != wxString::npos && dot < folderEnd))
+        dot = fileName.size();
+    return fileName.substr(0, dot) + wxString::Format(wxS("_%u"), number) + fileName.substr(dot);
 }
 
 void ReportFile::Discard()

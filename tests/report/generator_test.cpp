@@ -187,6 +187,7 @@ TEST(ReportDriverTest, NumberedNameGoesBeforeTheExtension)
     EXPECT_EQ(ReportFile::NumberedName("/r/report_1.csv", 1), "/r/report_1.csv");
     EXPECT_EQ(ReportFile::NumberedName("/r/report_1.csv", 2), "/r/report_1_2.csv");
     EXPECT_EQ(ReportFile::NumberedName("report_1.html", 12), "report_1_12.html");
+    EXPECT_EQ(ReportFile::NumberedName("/r.d/report", 3), "/r.d/report_3");
 }
 
 // Readings that end in the same second, side by side, each keep their own
