@@ -8,6 +8,7 @@
 #include "buslib/datatypes.h"
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
+#include "support/fixedports.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -78,7 +79,7 @@ protected:
 
     MainFrame& OpenWindow(const PortWatchTiming& watch = PortWatchTiming())
     {
-        frame = new MainFrame(settings, ports.get(), watch);
+        frame = new MainFrame(settings, ports.get(), machinePorts, watch);
         frame->Show();
         return *frame;
     }
@@ -146,6 +147,7 @@ protected:
     Settings settings;
     TempDir reports;
     std::unique_ptr<wxFileConfig> ports;
+    morva_test::FixedPortEnumerator machinePorts;
     std::unique_ptr<SimulatedUnit> unit;
     MainFrame* frame = nullptr; // owned by the window hierarchy
     std::vector<ShownMessage> shown;
@@ -241,9 +243,9 @@ TEST_F(WindowTest, PortNameFollowsThePortsGroup)
 {
     MapCom1("/dev/serial/by-id/usb-unit");
     OpenWindow();
-    EXPECT_EQ(frame->GetPortName(), "/dev/serial/by-id/usb-unit");
+    EXPECT_EQ(frame->GetPort().device, "/dev/serial/by-id/usb-unit");
     Find<wxChoice>(MainFrame::ID_PortChoice)->SetSelection(1);
-    EXPECT_EQ(frame->GetPortName(), "COM2");
+    EXPECT_EQ(frame->GetPort().device, "COM2");
 }
 
 // --- simple commands
