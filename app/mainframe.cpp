@@ -394,7 +394,11 @@ void MainFrame::ShowMessage(const wxString& text, const wxString& caption, long 
 void MainFrame::OnReadingDone(bool ok)
 {
     const BusyScope busy(*this);
-    // The thread waits for this call to return, so it is still there.
+    // The thread waits for this call to return, so it is still there; it
+    // touches the port no more, which is let go at once for whatever the
+    // operator does next.
+    if (m_session)
+        m_session->protocol.close();
     if (ok && m_readThread)
         GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
     ReleaseReading();
