@@ -191,9 +191,11 @@ void MainFrame::LayoutControls()
 
     auto* folderRow
         = new wxStaticBoxSizer(static_cast<wxStaticBox*>(FindWindow(ID_FolderBox)), wxHORIZONTAL);
-    folderRow->Add(m_folderText, 4, wxLEFT | wxRIGHT, Border);
-    folderRow->Add(FindWindow(ID_Browse), 1, wxLEFT | wxRIGHT, Border);
-    folderRow->Add(m_openReportCheck, 0, wxEXPAND | wxALL, Border);
+    // A margin above and below each, so that the frame of the group never
+    // cuts the tallest of them, the button.
+    folderRow->Add(m_folderText, 4, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    folderRow->Add(FindWindow(ID_Browse), 1, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    folderRow->Add(m_openReportCheck, 0, wxALIGN_CENTER_VERTICAL | wxALL, Border);
 
     auto* buttons = new wxGridSizer(3, 2, Border, Border);
     const auto addButton = [&](int id) { buttons->Add(FindWindow(id), 1, wxEXPAND | wxALL, Border); };
@@ -311,10 +313,12 @@ void MainFrame::FinishClose()
 void MainFrame::OnClearMemory(wxCommandEvent&)
 {
     const BusyScope busy(*this);
-    const int answer = wxMessageBox(
-        _("Are you sure you want to clear unit memory? Erased data could not be restored"),
-        ProgramName(), wxYES_NO | wxICON_QUESTION, this);
-    if (answer == wxYES)
+    wxMessageDialog question(this,
+                             _("Are you sure you want to clear unit memory? Erased data could not be restored"),
+                             ProgramName(), wxYES_NO | wxICON_QUESTION);
+    // The toolkit's own labels follow the system's language, not the program's.
+    question.SetYesNoLabels(_("Yes"), _("No"));
+    if (question.ShowModal() == wxID_YES)
         ClearUnitMemory();
 }
 
@@ -371,6 +375,9 @@ bool MainFrame::StartReading()
         nullptr,
         wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME
             | wxPD_REMAINING_TIME);
+    // The toolkit's own label follows the system's language, not the program's.
+    if (wxWindow* cancel = m_progressDialog->FindWindow(wxID_CANCEL))
+        cancel->SetLabel(_("Cancel"));
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         ReleaseReading();
         return false;

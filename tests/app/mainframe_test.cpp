@@ -193,6 +193,23 @@ TEST_F(WindowTest, BuildsEveryControlFromTheSettings)
     EXPECT_FALSE(frame->HasFlag(wxMAXIMIZE_BOX));
 }
 
+TEST_F(WindowTest, TheFolderGroupHoldsItsControlsWithinItsFrame)
+{
+    OpenWindow();
+    const auto* box = Find<wxStaticBox>(MainFrame::ID_FolderBox);
+    // The controls are the box's children, placed below its label; the
+    // frame is drawn on the box's edges and must not cut any of them.
+    int top = 0;
+    int other = 0;
+    box->GetBordersForSizer(&top, &other);
+    const int frame = 2;
+    for (int id : {MainFrame::ID_FolderText, MainFrame::ID_Browse, MainFrame::ID_OpenReport}) {
+        const wxRect control = Find<wxWindow>(id)->GetRect();
+        EXPECT_GE(control.GetTop(), 0) << id;
+        EXPECT_LE(top + control.GetBottom() + 1 + frame, box->GetSize().GetHeight()) << id << " top border " << top;
+    }
+}
+
 TEST_F(WindowTest, PortNumberOutsideTheListSelectsNothingAndStoresZero)
 {
     for (int stored : {0, -1, 257}) {
@@ -690,6 +707,25 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
                                  + wxString::Format(Translated("The device %s, which %s stands for, does not exist."),
                                                     "/dev/no-such-port", "COM1"));
     EXPECT_NE(shown[1].text, ReadError + "\nSerial port error");
+    // The toolkit's own buttons speak the program's language too.
+    EXPECT_EQ(shown[0].yesLabel, Translated("Yes"));
+    EXPECT_EQ(shown[0].noLabel, Translated("No"));
+    EXPECT_NE(shown[0].yesLabel, "Yes");
+
+    PlugUnit(Tables({3}));
+    wxString cancelLabel;
+    const auto readAndCancel = [&] {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        ASSERT_TRUE(PumpUntil([] { return FindProgressDialog() != nullptr; }));
+        wxWindow* cancel = FindProgressDialog()->FindWindow(wxID_CANCEL);
+        ASSERT_NE(cancel, nullptr);
+        cancelLabel = cancel->GetLabel();
+        Click(cancel);
+        EXPECT_TRUE(PumpUntil([this] { return !frame->IsReading(); }));
+    };
+    wxTEST_DIALOG(readAndCancel(), ExpectMessage(shown));
+    EXPECT_EQ(cancelLabel, Translated("Cancel"));
+    EXPECT_NE(cancelLabel, "Cancel");
     CloseWindow();
 }
 
