@@ -48,7 +48,7 @@ bool App::OnInit()
     SetVendorName("MORVA Software");
     SetAppName(_("MORVA_Reporter"));
 
-    auto* frame = new MainFrame(m_settings, Config()); // the window hierarchy owns it
+    auto* frame = new MainFrame(m_settings, Config(), m_ports); // the window hierarchy owns it
     frame->Show();
     SetTopWindow(frame);
     if (m_closeRequested)

@@ -3,6 +3,7 @@
 
 #include "app/gwxapp.h"
 #include "app/settings.h"
+#include "buslib/systemports.h"
 
 #include <memory>
 #include <vector>
@@ -33,6 +34,7 @@ private:
 
     std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
     Settings m_settings;
+    morva_velox::SystemPortEnumerator m_ports;
     std::vector<unsigned> m_signalSources;
     bool m_closeRequested = false;
 };

@@ -3,7 +3,7 @@
 #include "reading/clearunitmemory.h"
 #include "reading/desktop.h"
 #include "reading/getdatathread.h"
-#include "reading/portnames.h"
+#include "reading/portopenfailure.h"
 #include "app/readingsession.h"
 #include "app/resources.h"
 #include "buslib/exception.h"
@@ -14,6 +14,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/dirdlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -28,6 +29,7 @@
 #include <wx/utils.h>
 
 #include <cstdlib>
+#include <utility>
 
 using morva_velox::Exception;
 
@@ -41,13 +43,29 @@ const int Border = 3;
 wxString ProgramName() { return _("MORVA_Reporter"); }
 wxString ReadErrorText() { return _("Error while reading! Can't get data!"); }
 
-wxArrayString PortNames()
+wxArrayString PortLabels(const PortMap& ports)
 {
-    wxArrayString names;
+    wxArrayString labels;
     for (int n = 1; n <= Settings::PortCount; ++n)
-        names.Add(wxString::Format("COM%d", n));
-    return names;
+        labels.Add(ports.Label(n));
+    return labels;
 }
+
+// The port did not open: "Serial port error", and the text that also says
+// why.
+class PortOpenError : public Exception {
+public:
+    PortOpenError(const char* file, int line, wxString text)
+        : Exception(file, line, morva_velox::SerialPortError)
+        , m_text(std::move(text))
+    {
+    }
+
+    const wxString& text() const { return m_text; }
+
+private:
+    wxString m_text;
+};
 
 wxArrayString BaudRateNames()
 {
@@ -83,6 +101,7 @@ wxBEGIN_EVENT_TABLE(MainFrame, wxFrame)
     EVT_BUTTON(MainFrame::ID_About, MainFrame::OnAbout)
     EVT_CLOSE(MainFrame::OnClose)
     EVT_TIMER(MainFrame::ID_PortWatch, MainFrame::OnPortWatch)
+    EVT_COMBOBOX_DROPDOWN(MainFrame::ID_PortChoice, MainFrame::OnPortListOpened)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -98,10 +117,13 @@ MainFrame::BusyScope::~BusyScope()
         m_frame.FinishClose();
 }
 
-MainFrame::MainFrame(Settings& settings, const wxConfigBase* config, const PortWatchTiming& watch)
+MainFrame::MainFrame(Settings& settings, const wxConfigBase* config,
+                     const morva_velox::PortEnumerator& ports, const PortWatchTiming& watch)
     : wxFrame(nullptr, wxID_ANY, ProgramName(), wxDefaultPosition, wxDefaultSize, FrameStyle)
     , m_settings(settings)
     , m_config(config)
+    , m_ports(ports)
+    , m_portMap(std::make_unique<PortMap>(ports, config))
     , m_watchTiming(watch)
     , m_portWatchTimer(this, ID_PortWatch)
 {
@@ -129,7 +151,9 @@ void MainFrame::CreateControls()
 
     auto* portLabel = new wxStaticText(this, ID_PortLabel, _("Serial port: "));
     portLabel->SetBackgroundColour(face);
-    m_portChoice = new wxChoice(this, ID_PortChoice, wxDefaultPosition, wxDefaultSize, PortNames());
+    // A read-only combo box: a choice that tells when its list opens.
+    m_portChoice = new wxComboBox(this, ID_PortChoice, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                  PortLabels(*m_portMap), wxCB_READONLY);
     m_portChoice->SetSelection(m_settings.PortSelection());
 
     auto* baudLabel = new wxStaticText(this, ID_BaudLabel, _("Baud rate: "));
@@ -167,9 +191,11 @@ void MainFrame::LayoutControls()
 
     auto* folderRow
         = new wxStaticBoxSizer(static_cast<wxStaticBox*>(FindWindow(ID_FolderBox)), wxHORIZONTAL);
-    folderRow->Add(m_folderText, 4, wxLEFT | wxRIGHT, Border);
-    folderRow->Add(FindWindow(ID_Browse), 1, wxLEFT | wxRIGHT, Border);
-    folderRow->Add(m_openReportCheck, 0, wxEXPAND | wxALL, Border);
+    // A margin above and below each, so that the frame of the group never
+    // cuts the tallest of them, the button.
+    folderRow->Add(m_folderText, 4, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    folderRow->Add(FindWindow(ID_Browse), 1, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    folderRow->Add(m_openReportCheck, 0, wxALIGN_CENTER_VERTICAL | wxALL, Border);
 
     auto* buttons = new wxGridSizer(3, 2, Border, Border);
     const auto addButton = [&](int id) { buttons->Add(FindWindow(id), 1, wxEXPAND | wxALL, Border); };
@@ -203,10 +229,28 @@ int MainFrame::GetBaudRate() const
     return DefaultBaudRate;
 }
 
-std::string MainFrame::GetPortName() const
+ChosenPort MainFrame::GetPort() const
 {
-    return ResolvePortName(m_portChoice->GetStringSelection(), m_config);
+    const int selection = m_portChoice->GetSelection();
+    if (selection == wxNOT_FOUND)
+        return {};
+    // The entry's number, not its label, names the port.
+    return m_portMap->Resolve(wxString::Format("COM%d", selection + 1));
 }
+
+void MainFrame::RefreshPortList()
+{
+    m_portMap = std::make_unique<PortMap>(m_ports, m_config);
+    const int selection = m_portChoice->GetSelection();
+    for (int n = 1; n <= Settings::PortCount; ++n) {
+        const wxString label = m_portMap->Label(n);
+        if (m_portChoice->GetString(n - 1) != label)
+            m_portChoice->SetString(n - 1, label);
+    }
+    m_portChoice->SetSelection(selection);
+}
+
+void MainFrame::OnPortListOpened(wxCommandEvent&) { RefreshPortList(); }
 
 void MainFrame::OpenReport(const wxString& path) const
 {
@@ -269,10 +313,12 @@ void MainFrame::FinishClose()
 void MainFrame::OnClearMemory(wxCommandEvent&)
 {
     const BusyScope busy(*this);
-    const int answer = wxMessageBox(
-        _("Are you sure you want to clear unit memory? Erased data could not be restored"),
-        ProgramName(), wxYES_NO | wxICON_QUESTION, this);
-    if (answer == wxYES)
+    wxMessageDialog question(this,
+                             _("Are you sure you want to clear unit memory? Erased data could not be restored"),
+                             ProgramName(), wxYES_NO | wxICON_QUESTION);
+    // The toolkit's own labels follow the system's language, not the program's.
+    question.SetYesNoLabels(_("Yes"), _("No"));
+    if (question.ShowModal() == wxID_YES)
         ClearUnitMemory();
 }
 
@@ -280,7 +326,8 @@ void MainFrame::ClearUnitMemory()
 {
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
-        return ::ClearUnitMemory(GetPortName(), GetBaudRate());
+        RefreshPortList();
+        return ::ClearUnitMemory(GetPort(), GetBaudRate());
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
 }
@@ -291,20 +338,31 @@ void MainFrame::OnGetData(wxCommandEvent&)
 {
     const BusyScope busy(*this);
     StopReading();
+    // The ports as they are now: an adapter plugged in since the list was
+    // last opened is found.
+    RefreshPortList();
     try {
         if (!StartReading())
-            wxMessageBox(ReadErrorText(), ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
+            ShowReadError(wxString());
+    } catch (const PortOpenError& e) {
+        ShowReadError(e.text());
     } catch (const Exception& e) {
-        wxMessageBox(ReadErrorText() + "\n" + e.message(), ProgramName(),
-                     wxOK | wxICON_ERROR | wxCENTRE, this);
+        ShowReadError(e.message());
     }
+}
+
+void MainFrame::ShowReadError(const wxString& detail)
+{
+    const wxString text = detail.empty() ? ReadErrorText() : ReadErrorText() + "\n" + detail;
+    wxMessageBox(text, ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
 }
 
 bool MainFrame::StartReading()
 {
-    auto session = std::make_shared<ReadingSession>(GetPortName(), GetBaudRate(), *this);
+    const ChosenPort port = GetPort();
+    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), *this);
     if (!session->protocol.isOpen())
-        throw Exception("mainframe", 122, morva_velox::SerialPortError);
+        throw PortOpenError("mainframe", 122, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 
     // Detached: it deletes itself once it has run. Until then it is ours.
     auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session);
@@ -317,6 +375,9 @@ bool MainFrame::StartReading()
         nullptr,
         wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME
             | wxPD_REMAINING_TIME);
+    // The toolkit's own label follows the system's language, not the program's.
+    if (wxWindow* cancel = m_progressDialog->FindWindow(wxID_CANCEL))
+        cancel->SetLabel(_("Cancel"));
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         ReleaseReading();
         return false;
@@ -340,7 +401,8 @@ void MainFrame::ShowMessage(const wxString& text, const wxString& caption, long 
 void MainFrame::OnReadingDone(bool ok)
 {
     const BusyScope busy(*this);
-    // The thread waits for this call to return, so it is still there.
+    // The thread waits for this call to return, so it is still there. The
+    // reading has closed its port already.
     if (ok && m_readThread)
         GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
     ReleaseReading();

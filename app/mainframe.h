@@ -1,6 +1,7 @@
 #ifndef MORVA_MAINFRAME_H
 #define MORVA_MAINFRAME_H
 
+#include "reading/portmap.h"
 #include "reading/readinghost.h"
 #include "app/settings.h"
 
@@ -20,6 +21,10 @@ class wxProgressDialog;
 class wxRadioBox;
 class wxTextCtrl;
 struct ReadingSession;
+
+namespace morva_velox {
+class PortEnumerator;
+}
 
 // The window's watch over a hanging port: how often it looks, and how long
 // one port read may last before the reading is given up.
@@ -58,17 +63,22 @@ public:
 
     // Fills the controls from `settings` and fills `settings` again when
     // closed. `config` names the devices of the ports ("/ports"); may be
-    // null.
-    MainFrame(Settings& settings, const wxConfigBase* config,
+    // null. `ports` finds the machine's serial ports whenever the port list
+    // is opened; it must outlive the window.
+    MainFrame(Settings& settings, const wxConfigBase* config, const morva_velox::PortEnumerator& ports,
               const PortWatchTiming& watch = PortWatchTiming());
     ~MainFrame() override;
 
     // The chosen baud rate; anything but 4800, 9600, 38400, 57600 and
     // 115200 gives 9600.
     int GetBaudRate() const;
-    // What to open for the chosen port: the device the settings' "/ports"
-    // group names for it, else the name itself (COM3 and so on).
-    std::string GetPortName() const;
+    // The chosen port (COM3 and so on) and what to open for it: the device
+    // the settings' "/ports" group names for it, else the detected port it
+    // stands for (PortMap), as of the last look at the machine's ports.
+    ChosenPort GetPort() const;
+    // Looks at the machine's ports again and shows each entry of the port
+    // list with the device behind it; the selection stays on its entry.
+    void RefreshPortList();
     // Opens a finished report with the desktop's default application.
     void OpenReport(const wxString& path) const;
     // True from "Get data" until the reading has ended or was given up.
@@ -108,6 +118,8 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnPortWatch(wxTimerEvent& event);
+    void OnPortListOpened(wxCommandEvent& event);
+    void ShowReadError(const wxString& detail);
 
     // False when the reading thread could not be started.
     bool StartReading();
@@ -123,6 +135,8 @@ private:
 
     Settings& m_settings;
     const wxConfigBase* m_config;
+    const morva_velox::PortEnumerator& m_ports;
+    std::unique_ptr<PortMap> m_portMap;
     const PortWatchTiming m_watchTiming;
 
     wxChoice* m_portChoice = nullptr;

@@ -64,6 +64,26 @@ struct LineSettings {
     int stopBits = 0;
 };
 
+// Why a device did not open: the system's answer, sorted into the cases an
+// operator can act on.
+struct OpenFailure {
+    enum Reason {
+        None,
+        NoDevice,          // nothing by that name, or no hardware behind it
+        AccessDenied,      // the user may not open it
+        InUse,             // another program holds it
+        NotSerialPort,     // it opened, but is no serial line
+        BaudRateUnsupported,
+        Other
+    };
+    Reason reason = None;
+    // The group that owns the device node, when access was denied (empty
+    // where the platform has no such thing).
+    std::string deviceGroup;
+    // The system's own words, for Other.
+    std::string systemMessage;
+};
+
 // One serial communications device. Not copyable; closed on destruction.
 class SerialDevice {
 public:
@@ -76,6 +96,8 @@ public:
     // rate, byte size and stop bits; false when it cannot be opened or the
     // baud rate is not supported.
     bool open(const std::string& path, int baud, int byteSize, int stopBits);
+    // Why the last open failed; reason None after a successful one.
+    const OpenFailure& openFailure() const;
     void close();
     bool isOpen() const;
 

@@ -7,13 +7,18 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -36,6 +41,67 @@ speed_t speedFor(int baud)
     case 115200: return B115200;
     default: return B0;
     }
+}
+
+// The name of the group that owns the file at `path`; empty when unknown,
+// and for the superuser's group, which nobody should join to reach a port.
+std::string ownerGroup(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || st.st_gid == 0)
+        return {};
+    std::vector<char> buffer(4096);
+    group entry{};
+    group* found = nullptr;
+    while (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    return found ? std::string(found->gr_name) : std::to_string(st.st_gid);
+}
+
+OpenFailure because(OpenFailure::Reason reason)
+{
+    OpenFailure failure;
+    failure.reason = reason;
+    return failure;
+}
+
+// Sorts the error of a failed open(2) into the operator's cases.
+OpenFailure openFailureFor(int error, const std::string& path)
+{
+    OpenFailure failure;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENODEV:
+    case ENXIO:
+    case EIO: failure.reason = OpenFailure::NoDevice; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        failure.reason = OpenFailure::AccessDenied;
+        failure.deviceGroup = ownerGroup(path);
+        break;
+    case EBUSY: failure.reason = OpenFailure::InUse; break;
+    default:
+        failure.reason = OpenFailure::Other;
+        failure.systemMessage = std::strerror(error);
+        break;
+    }
+    return failure;
+}
+
+// Whether another open file of the terminal has asked for exclusive use.
+// Such a holder keeps everyone but a privileged user out; this program does
+// not share a line even where it could.
+bool heldExclusively(int fd)
+{
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+    (void)fd;
+    return false;
+#endif
 }
 
 timespec toTimespec(Clock::duration d)
@@ -204,6 +270,7 @@ public:
     int wakeFd = -1;
     std::atomic<bool> woken{false};
     ReadTimeouts timeouts;
+    OpenFailure failure;
 };
 
 SerialDevice::SerialDevice() : m_impl(std::make_unique<Impl>()) {}
@@ -213,21 +280,40 @@ SerialDevice::~SerialDevice() = default;
 bool SerialDevice::open(const std::string& path, int baud, int byteSize, int stopBits)
 {
     close();
+    OpenFailure& failure = m_impl->failure;
+    failure = OpenFailure{};
     const speed_t speed = speedFor(baud);
-    if (speed == B0 || path.empty())
+    if (path.empty())
+        failure.reason = OpenFailure::NoDevice;
+    else if (speed == B0)
+        failure.reason = OpenFailure::BaudRateUnsupported;
+    if (failure.reason != OpenFailure::None)
         return false;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // TIOCEXCL keeps other programs out, but not root; the advisory lock
-    // keeps out a second reading or clearing of this program whoever runs
-    // it, and goes with the descriptor, however the program ends.
-    termios tio{};
-    if (!::isatty(fd) || ::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0
-        || ::tcgetattr(fd, &tio) != 0) {
-        ::close(fd);
+    if (fd < 0) {
+        failure = openFailureFor(errno, path);
         return false;
     }
+    // Leaves the device as it was found: closed, and not exclusive unless
+    // someone else made it so.
+    const auto fail = [&](OpenFailure why, bool ownExclusive) {
+        failure = std::move(why);
+        if (ownExclusive)
+            ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    };
+    termios tio{};
+    if (!::isatty(fd) || ::tcgetattr(fd, &tio) != 0)
+        return fail(because(OpenFailure::NotSerialPort), false);
+    if (heldExclusively(fd))
+        return fail(because(OpenFailure::InUse), false);
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return fail(openFailureFor(errno, path), false);
+    // Exclusive mode does not keep out a privileged user; an advisory lock
+    // keeps a second reader of this program out whoever runs it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return fail(because(OpenFailure::InUse), true);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cflag &= ~(CRTSCTS | PARENB | PARODD | CMSPAR | CSTOPB | CSIZE);
@@ -238,10 +324,14 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        ::ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return false;
+        if (errno == EINVAL)
+            return fail(because(OpenFailure::BaudRateUnsupported), true);
+        return fail(openFailureFor(errno, path), true);
     }
+    // A driver that cannot run at the rate keeps another one.
+    termios set{};
+    if (::tcgetattr(fd, &set) == 0 && ::cfgetospeed(&set) != speed)
+        return fail(because(OpenFailure::BaudRateUnsupported), true);
     ::tcflush(fd, TCIOFLUSH);
     m_impl->fd = fd;
     // A wake-up belongs to the last session of the port.
@@ -253,6 +343,8 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     applyStopBits(stopBits);
     return true;
 }
+
+const OpenFailure& SerialDevice::openFailure() const { return m_impl->failure; }
 
 void SerialDevice::close() { m_impl->closeDevice(); }
 

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 
 #include <windows.h>
 
@@ -50,6 +51,45 @@ const char DevicePrefix[] = "\\\\.\\";
 bool hasDevicePrefix(const std::string& name)
 {
     return name.compare(0, sizeof DevicePrefix - 1, DevicePrefix) == 0;
+}
+
+// Sorts the error of a failed CreateFileA into the operator's cases. A
+// communications device is opened without sharing, so a port that another
+// program holds answers "access denied".
+OpenFailure openFailureFor(DWORD error)
+{
+    OpenFailure failure;
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NOT_READY:
+    case ERROR_GEN_FAILURE: failure.reason = OpenFailure::NoDevice; break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY: failure.reason = OpenFailure::InUse; break;
+    default: {
+        failure.reason = OpenFailure::Other;
+        char* text = nullptr;
+        const DWORD length = ::FormatMessageA(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        if (length > 0 && text != nullptr) {
+            failure.systemMessage.assign(text, length);
+            while (!failure.systemMessage.empty()
+                   && (failure.systemMessage.back() == '\n' || failure.systemMessage.back() == '\r'
+                       || failure.systemMessage.back() == '.'))
+                failure.systemMessage.pop_back();
+        }
+        ::LocalFree(text);
+        if (failure.systemMessage.empty())
+            failure.systemMessage = "error " + std::to_string(error);
+        break;
+    }
+    }
+    return failure;
 }
 
 // A read that the driver does not end within this much past its own total
@@ -155,6 +195,7 @@ public:
     COMMCONFIG config{};
     std::atomic<bool> woken{false};
     ReadTimeouts timeouts;
+    OpenFailure failure;
 };
 
 SerialDevice::SerialDevice() : m_impl(std::make_unique<Impl>()) {}
@@ -164,14 +205,22 @@ SerialDevice::~SerialDevice() = default;
 bool SerialDevice::open(const std::string& path, int baud, int byteSize, int stopBits)
 {
     close();
-    if (path.empty() || !supportedBaud(baud))
+    OpenFailure& failure = m_impl->failure;
+    failure = OpenFailure{};
+    if (path.empty())
+        failure.reason = OpenFailure::NoDevice;
+    else if (!supportedBaud(baud))
+        failure.reason = OpenFailure::BaudRateUnsupported;
+    if (failure.reason != OpenFailure::None)
         return false;
     // "\\.\" in front, so that COM10 and above open too.
     const std::string devicePath = hasDevicePrefix(path) ? path : DevicePrefix + path;
     UniqueHandle device(::CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
-    if (device.get() == INVALID_HANDLE_VALUE)
+    if (device.get() == INVALID_HANDLE_VALUE) {
+        failure = openFailureFor(::GetLastError());
         return false;
+    }
     const HANDLE h = device.get();
 
     ::SetCommMask(h, EV_RXCHAR);
@@ -183,7 +232,10 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     config.dwSize = sizeof config;
     DCB& dcb = config.dcb;
     dcb.DCBlength = sizeof dcb;
-    ::GetCommState(h, &dcb);
+    if (!::GetCommState(h, &dcb)) {
+        failure.reason = OpenFailure::NotSerialPort;
+        return false;
+    }
     dcb.BaudRate = static_cast<DWORD>(baud);
     dcb.fBinary = 1;
     dcb.fInX = 0;
@@ -204,6 +256,8 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     m_impl->woken = false;
     return true;
 }
+
+const OpenFailure& SerialDevice::openFailure() const { return m_impl->failure; }
 
 void SerialDevice::close() { m_impl->device.reset(); }
 

@@ -46,6 +46,8 @@ public:
     bool isOpen() const { return m_open.load(); }
     int lastError() const { return m_lastError.load(); }
     const std::string& portName() const { return m_name; }
+    // Why the last open failed; reason None after a successful one.
+    const platform::OpenFailure& openFailure() const { return m_device.openFailure(); }
 
     // Discards received bytes that nobody has read yet.
     void purgeInput();

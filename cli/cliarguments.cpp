@@ -37,10 +37,13 @@ const char* CliArguments::usage()
            "  morva_reporter_cli read  [--port PORT] [--baud RATE] [--format rtf|html|txt|csv]\n"
            "                           [--folder DIR] [--open] [--trace FILE]\n"
            "  morva_reporter_cli clear [--port PORT] [--baud RATE] [--yes] [--trace FILE]\n"
+           "  morva_reporter_cli ports\n"
            "  morva_reporter_cli --help | --version\n"
            "\n"
            "read   downloads the unit's nonvolatile memory into a report and prints its path.\n"
            "clear  erases the unit's nonvolatile memory (asks first; --yes to skip the question).\n"
+           "ports  lists the serial ports found: the COM name each answers to, its device,\n"
+           "       stable path, description and USB ids.\n"
            "\n"
            "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
            "                 (default: the port of morva_reporter.ini in this directory)\n"
@@ -51,7 +54,7 @@ const char* CliArguments::usage()
            "  --trace FILE   write every packet sent and received to FILE\n"
            "\n"
            "COMn opens the device named by the entry COMn of the group [ports] of\n"
-           "morva_reporter.ini, if there is one.\n"
+           "morva_reporter.ini, if there is one, else the n-th port that \"ports\" lists.\n"
            "Ctrl-C while reading makes a report of what was read; a second Ctrl-C stops at once.\n";
 }
 
@@ -73,6 +76,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         a.command = Command::Read;
     else if (command == "clear")
         a.command = Command::Clear;
+    else if (command == "ports")
+        a.command = Command::Ports;
     else
         throw std::invalid_argument("unknown command '" + command + "'");
 
@@ -87,6 +92,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;
+        } else if (a.command == Command::Ports) {
+            throw std::invalid_argument("unknown option '" + opt + "' for " + command);
         } else if (opt == "--port") {
             a.port = value();
             if (a.port->empty())

@@ -7,7 +7,7 @@
 
 // The command line of the headless reader.
 struct CliArguments {
-    enum class Command { Read, Clear, Help, Version };
+    enum class Command { Read, Clear, Ports, Help, Version };
 
     Command command = Command::Help;
     std::optional<std::string> port;

@@ -2,16 +2,19 @@
 // clears it, from a terminal or a script. No window, no display needed.
 
 #include "cliarguments.h"
+#include "porttable.h"
 #include "terminalhost.h"
 
 #include "reading/clearunitmemory.h"
 #include "reading/desktop.h"
 #include "reading/languagetable.h"
 #include "reading/memoryreader.h"
-#include "reading/portnames.h"
+#include "reading/portmap.h"
+#include "reading/portopenfailure.h"
 #include "reading/settingsfile.h"
 #include "buslib/platform.h"
 #include "buslib/serialportveloxprotocol.h"
+#include "buslib/systemports.h"
 #include "report/reportgenerator.h"
 
 #include <wx/fileconf.h>
@@ -106,7 +109,7 @@ private:
     std::uint32_t m_start;
 };
 
-std::string chosenPort(const CliArguments& args, const Settings& settings)
+ChosenPort chosenPort(const CliArguments& args, const Settings& settings)
 {
     wxString port;
     if (args.port) {
@@ -117,18 +120,30 @@ std::string chosenPort(const CliArguments& args, const Settings& settings)
             throw std::invalid_argument("no serial port chosen: give --port");
         port = wxString::Format("COM%ld", n);
     }
-    return ResolvePortName(port, settings.config());
+    return PortMap(morva_velox::SystemPortEnumerator(), settings.config()).Resolve(port);
 }
 
-int readUnit(const CliArguments& args, const Settings& settings, const std::string& port,
+int listPorts(const Settings& settings)
+{
+    const PortMap ports(morva_velox::SystemPortEnumerator(), settings.config());
+    const std::string table = PortTable(ports, ::isatty(STDOUT_FILENO) != 0);
+    if (table.empty()) {
+        std::fprintf(stderr, "%s\n", _("No serial ports found.").utf8_str().data());
+        return ExitOk;
+    }
+    std::fputs(table.c_str(), stdout);
+    return ExitOk;
+}
+
+int readUnit(const CliArguments& args, const Settings& settings, const ChosenPort& port,
              PacketTrace* trace)
 {
-    morva_velox::SerialPortVeloxProtocol protocol(port, false, args.baud, 'N', 8, 0);
+    morva_velox::SerialPortVeloxProtocol protocol(port.device, false, args.baud, 'N', 8, 0);
     if (trace)
         protocol.setTrace(trace->function());
     if (!protocol.isOpen()) {
         printError(_("Error while reading! Can't get data!") + "\n"
-                   + morva_velox::errorText(morva_velox::SerialPortError));
+                   + SerialPortErrorText(port, protocol, args.baud));
         return ExitFailed;
     }
 
@@ -180,7 +195,7 @@ bool confirmClear()
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
-int clearUnit(const CliArguments& args, const std::string& port, PacketTrace* trace)
+int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* trace)
 {
     if (!args.yes) {
         if (!::isatty(STDIN_FILENO)) {
@@ -238,7 +253,10 @@ int main(int argc, char** argv)
         locale.AddCatalog("MORVA_Reporter");
     }
 
-    std::string port;
+    if (args.command == CliArguments::Command::Ports)
+        return listPorts(settings);
+
+    ChosenPort port;
     try {
         port = chosenPort(args, settings);
     } catch (const std::invalid_argument& e) {

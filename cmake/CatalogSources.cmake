@@ -31,11 +31,12 @@ function(morva_catalog_sources domain root out)
   set(${out} "${files}" PARENT_SCOPE)
 endfunction()
 
-# Writes the template of <domain> to <output> with xgettext.
+# Writes the template of <domain> to <output> with xgettext. Without source
+# locations, so that the template changes only when a message id does.
 function(morva_write_template xgettext domain root output)
   morva_catalog_sources(${domain} "${root}" files)
   execute_process(
-    COMMAND "${xgettext}" --language=C++ --from-code=UTF-8 --add-comments=TRANSLATORS:
+    COMMAND "${xgettext}" --language=C++ --from-code=UTF-8 --add-comments=TRANSLATORS: --no-location
             ${MORVA_XGETTEXT_KEYWORDS} --package-name=${domain}
             --msgid-bugs-address=maintainers@morva-reporter.invalid --copyright-holder=${MORVA_COPYRIGHT_HOLDER}
             --sort-by-file --output=${output} ${files}

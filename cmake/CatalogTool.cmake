@@ -4,6 +4,8 @@
 #                   (untranslated; existing entries are kept as they are)
 #   -DACTION=check  fail when a message id of the sources has no translation
 #                   in a .po file (a fresh template is written to WORK_DIR)
+#   -DACTION=stale  fail when po/<domain>.pot differs from a fresh template of
+#                   the sources (its creation date aside)
 # Also needed: -DSOURCE_DIR=<project root> -DXGETTEXT=... and, for merge and
 # check, -DMSGCAT=... / -DMSGCMP=... and -DWORK_DIR=<scratch directory>.
 include("${CMAKE_CURRENT_LIST_DIR}/CatalogSources.cmake")
@@ -19,6 +21,17 @@ foreach(domain IN LISTS MORVA_CATALOG_DOMAINS)
   set(template "${WORK_DIR}/${domain}.pot")
   file(MAKE_DIRECTORY "${WORK_DIR}")
   morva_write_template("${XGETTEXT}" ${domain} "${SOURCE_DIR}" "${template}")
+  if(ACTION STREQUAL "stale")
+    file(READ "${SOURCE_DIR}/po/${domain}.pot" committed)
+    file(READ "${template}" fresh)
+    set(date "\"POT-Creation-Date: [^\"]*\"")
+    string(REGEX REPLACE "${date}" "" committed "${committed}")
+    string(REGEX REPLACE "${date}" "" fresh "${fresh}")
+    if(NOT committed STREQUAL fresh)
+      list(APPEND failed "po/${domain}.pot (cmake --build build --target pot)")
+    endif()
+    continue()
+  endif()
   foreach(lang IN LISTS MORVA_CATALOG_LANGUAGES)
     set(po "${SOURCE_DIR}/po/${lang}/${domain}.po")
     if(ACTION STREQUAL "merge")

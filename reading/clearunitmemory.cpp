@@ -1,17 +1,22 @@
 #include "reading/clearunitmemory.h"
 
+#include "reading/portopenfailure.h"
+
 #include <wx/defs.h>
 #include <wx/intl.h>
 
-ClearOutcome ClearUnitMemory(const std::string& port, int baud,
+ClearOutcome ClearUnitMemory(const ChosenPort& port, int baud,
                              const morva_velox::SerialPortVeloxProtocol::Trace& trace)
 {
-    morva_velox::SerialPortVeloxProtocol protocol(port, false, baud, 'N', 8, 0);
+    morva_velox::SerialPortVeloxProtocol protocol(port.device, false, baud, 'N', 8, 0);
     protocol.setTrace(trace);
     try {
         protocol.clearMemory();
         return {true, _("Unit memory cleaned successfully"), wxOK | wxCENTRE | wxICON_INFORMATION};
     } catch (const morva_velox::Exception&) {
-        return {false, _("Fault while cleaning unit memory"), wxOK | wxCENTRE | wxICON_ERROR};
+        wxString message = _("Fault while cleaning unit memory");
+        if (!protocol.isOpen())
+            message += "\n" + SerialPortErrorText(port, protocol, baud);
+        return {false, message, wxOK | wxCENTRE | wxICON_ERROR};
     }
 }

@@ -1,6 +1,7 @@
 #ifndef MORVA_CLEARUNITMEMORY_H
 #define MORVA_CLEARUNITMEMORY_H
 
+#include "reading/portmap.h"
 #include "buslib/serialportveloxprotocol.h"
 
 #include <wx/string.h>
@@ -16,8 +17,9 @@ struct ClearOutcome {
 };
 
 // Erases the unit's nonvolatile memory with one request on an engine of its
-// own, opened on `port` at `baud`.
-ClearOutcome ClearUnitMemory(const std::string& port, int baud,
+// own, opened on `port` at `baud`. When the port does not open, the message
+// says why.
+ClearOutcome ClearUnitMemory(const ChosenPort& port, int baud,
                              const morva_velox::SerialPortVeloxProtocol::Trace& trace = {});
 
 #endif

@@ -118,6 +118,24 @@ stamp "headless reader under Wine"
 bash scripts/windows/compare-reader.sh "$out/host/cli/morva_reporter_cli" \
   "$out/cross/cli/morva_reporter_cli.exe" "$pty" "$out/reader"
 
+stamp "ports under Wine"
+# The reader lists the COM ports that Wine provides (the simulator's COM1
+# among them, where Wine registers it), or says there are none; never fails.
+ports_out=$(mktemp)
+if ! wine "$out/cross/cli/morva_reporter_cli.exe" ports >"$ports_out" 2>&1 </dev/null; then
+  cat "$ports_out" >&2
+  rm -f "$ports_out"
+  echo "morva_reporter_cli ports failed under Wine" >&2
+  exit 1
+fi
+tr -d '\r' <"$ports_out"
+if ! grep -q -e '^COM[0-9]' -e 'No serial ports found.' "$ports_out"; then
+  rm -f "$ports_out"
+  echo "morva_reporter_cli ports listed nothing and did not say so" >&2
+  exit 1
+fi
+rm -f "$ports_out"
+
 stamp "tests under Wine"
 export MORVA_UNIT_CONTROL=$control
 export MORVA_UNIT_PORT=COM1

@@ -19,8 +19,8 @@
 
 int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const
 {
-    m_shown->push_back({dialog->GetMessage(), dialog->GetCaption(),
-                        dialog->GetMessageDialogStyle()});
+    m_shown->push_back({dialog->GetMessage(), dialog->GetCaption(), dialog->GetMessageDialogStyle(),
+                        dialog->GetYesLabel(), dialog->GetNoLabel()});
     if (m_check)
         m_check();
     return m_answer;

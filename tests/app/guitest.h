@@ -46,6 +46,8 @@ struct ShownMessage {
     wxString text;
     wxString caption;
     long style = 0;
+    wxString yesLabel; // of a question with Yes and No
+    wxString noLabel;
 };
 
 // Expects a message box, answers it and keeps what it showed in `shown`.

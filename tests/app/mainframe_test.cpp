@@ -6,8 +6,10 @@
 #include "app/mainframe.h"
 #include "app/settings.h"
 #include "buslib/datatypes.h"
+#include "buslib/serialport.h"
 #include "buslib/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
+#include "support/fixedports.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -78,7 +80,7 @@ protected:
 
     MainFrame& OpenWindow(const PortWatchTiming& watch = PortWatchTiming())
     {
-        frame = new MainFrame(settings, ports.get(), watch);
+        frame = new MainFrame(settings, ports.get(), machinePorts, watch);
         frame->Show();
         return *frame;
     }
@@ -146,6 +148,7 @@ protected:
     Settings settings;
     TempDir reports;
     std::unique_ptr<wxFileConfig> ports;
+    morva_test::FixedPortEnumerator machinePorts;
     std::unique_ptr<SimulatedUnit> unit;
     MainFrame* frame = nullptr; // owned by the window hierarchy
     std::vector<ShownMessage> shown;
@@ -188,6 +191,23 @@ TEST_F(WindowTest, BuildsEveryControlFromTheSettings)
     EXPECT_EQ(frame->GetMinSize(), frame->GetMaxSize());
     EXPECT_FALSE(frame->HasFlag(wxRESIZE_BORDER));
     EXPECT_FALSE(frame->HasFlag(wxMAXIMIZE_BOX));
+}
+
+TEST_F(WindowTest, TheFolderGroupHoldsItsControlsWithinItsFrame)
+{
+    OpenWindow();
+    const auto* box = Find<wxStaticBox>(MainFrame::ID_FolderBox);
+    // The controls are the box's children, placed below its label; the
+    // frame is drawn on the box's edges and must not cut any of them.
+    int top = 0;
+    int other = 0;
+    box->GetBordersForSizer(&top, &other);
+    const int frame = 2;
+    for (int id : {MainFrame::ID_FolderText, MainFrame::ID_Browse, MainFrame::ID_OpenReport}) {
+        const wxRect control = Find<wxWindow>(id)->GetRect();
+        EXPECT_GE(control.GetTop(), 0) << id;
+        EXPECT_LE(top + control.GetBottom() + 1 + frame, box->GetSize().GetHeight()) << id << " top border " << top;
+    }
 }
 
 TEST_F(WindowTest, PortNumberOutsideTheListSelectsNothingAndStoresZero)
@@ -241,9 +261,9 @@ TEST_F(WindowTest, PortNameFollowsThePortsGroup)
 {
     MapCom1("/dev/serial/by-id/usb-unit");
     OpenWindow();
-    EXPECT_EQ(frame->GetPortName(), "/dev/serial/by-id/usb-unit");
+    EXPECT_EQ(frame->GetPort().device, "/dev/serial/by-id/usb-unit");
     Find<wxChoice>(MainFrame::ID_PortChoice)->SetSelection(1);
-    EXPECT_EQ(frame->GetPortName(), "COM2");
+    EXPECT_EQ(frame->GetPort().device, "COM2");
 }
 
 // --- simple commands
@@ -378,10 +398,68 @@ TEST_F(WindowTest, PortThatDoesNotOpenShowsOneErrorAndNoProgress)
     OpenWindow();
     wxTEST_DIALOG(GetData(), ExpectMessage(shown, wxID_OK, [] { EXPECT_EQ(FindProgressDialog(), nullptr); }));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, ReadError + "\nSerial port error");
+    EXPECT_EQ(shown[0].text, ReadError
+                                 + "\nSerial port error\nThe device /dev/no-such-port, which COM1 stands for, "
+                                   "does not exist.");
     EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
     EXPECT_EQ(shown[0].style, wxOK | wxICON_ERROR | wxCENTRE);
     ExpectIdle();
+}
+
+TEST_F(WindowTest, PortInUseSaysSo)
+{
+    PlugUnit(Tables({1}));
+    morva_velox::SerialPort other;
+    ASSERT_TRUE(other.open(unit->portPath(), 9600, 'N', 8, 0));
+    OpenWindow();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, ReadError + "\nSerial port error\n" + unit->portPath()
+                                 + " is in use by another program. Close that program and try again.");
+    ExpectIdle();
+}
+
+TEST_F(WindowTest, DetectedAdapterIsCom1AndGetDataReadsItWithoutSettings)
+{
+    unit = std::make_unique<SimulatedUnit>(Tables({2}));
+    machinePorts.set({morva_test::UsbAdapter(unit->portPath())});
+    OpenWindow(); // no settings file, so no "/ports" group
+    auto* port = Find<wxChoice>(MainFrame::ID_PortChoice);
+    EXPECT_EQ(port->GetString(0), L"COM1 \u2013 FT232R USB UART (" + unit->portPath() + ")");
+    EXPECT_EQ(port->GetString(1), "COM2");
+    EXPECT_EQ(port->GetSelection(), 0);
+
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    EXPECT_EQ(reports.files().size(), 1u);
+}
+
+TEST_F(WindowTest, PortListIsLookedAtAgainWhenOpenedAndKeepsItsSelection)
+{
+    settings.serialPort = 2;
+    OpenWindow();
+    auto* port = Find<wxChoice>(MainFrame::ID_PortChoice);
+    EXPECT_EQ(port->GetString(0), "COM1");
+
+    // An adapter plugged in while the window is open.
+    machinePorts.set({morva_test::UsbAdapter("/dev/ttyUSB0"), morva_test::BuiltInPort("/dev/ttyS0")});
+    wxCommandEvent opened(wxEVT_COMBOBOX_DROPDOWN, MainFrame::ID_PortChoice);
+    opened.SetEventObject(port);
+    port->GetEventHandler()->ProcessEvent(opened);
+    EXPECT_EQ(port->GetString(0), L"COM1 \u2013 /dev/ttyS0");
+    EXPECT_EQ(port->GetString(1), L"COM2 \u2013 FT232R USB UART (/dev/ttyUSB0)");
+    EXPECT_EQ(port->GetString(2), "COM3");
+    EXPECT_EQ(port->GetSelection(), 1);
+    EXPECT_EQ(frame->GetPort().device, "/dev/ttyUSB0");
+
+    // Unplugged again: the label goes, the index stays.
+    machinePorts.set({});
+    port->GetEventHandler()->ProcessEvent(opened);
+    EXPECT_EQ(port->GetString(1), "COM2");
+    EXPECT_EQ(port->GetSelection(), 1);
+    CloseWindow();
+    EXPECT_EQ(settings.serialPort, 2);
 }
 
 TEST_F(WindowTest, MessagesOfTheReadingComeFromTheMainThread)
@@ -613,7 +691,7 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
         EXPECT_EQ(Find<wxWindow>(label.id)->GetLabel(), Translated(label.text)) << label.text;
     EXPECT_NE(Find<wxWindow>(MainFrame::ID_GetData)->GetLabel(), "Get data");
     // List entries stay as they are.
-    EXPECT_EQ(Find<wxChoice>(MainFrame::ID_PortChoice)->GetString(0), "COM1");
+    EXPECT_EQ(Find<wxChoice>(MainFrame::ID_PortChoice)->GetString(1), "COM2");
     EXPECT_EQ(Find<wxRadioBox>(MainFrame::ID_FormatRadio)->GetString(0), "RTF");
 
     // A message of the window's own and one that joins the bus library's
@@ -624,9 +702,30 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
     EXPECT_EQ(shown[0].text,
               Translated("Are you sure you want to clear unit memory? Erased data could not be restored"));
     EXPECT_EQ(shown[0].caption, Translated("MORVA_Reporter"));
-    EXPECT_EQ(shown[1].text,
-              Translated("Error while reading! Can't get data!") + "\n" + Translated("Serial port error"));
+    EXPECT_EQ(shown[1].text, Translated("Error while reading! Can't get data!") + "\n"
+                                 + Translated("Serial port error") + "\n"
+                                 + wxString::Format(Translated("The device %s, which %s stands for, does not exist."),
+                                                    "/dev/no-such-port", "COM1"));
     EXPECT_NE(shown[1].text, ReadError + "\nSerial port error");
+    // The toolkit's own buttons speak the program's language too.
+    EXPECT_EQ(shown[0].yesLabel, Translated("Yes"));
+    EXPECT_EQ(shown[0].noLabel, Translated("No"));
+    EXPECT_NE(shown[0].yesLabel, "Yes");
+
+    PlugUnit(Tables({3}));
+    wxString cancelLabel;
+    const auto readAndCancel = [&] {
+        Click(Find<wxButton>(MainFrame::ID_GetData));
+        ASSERT_TRUE(PumpUntil([] { return FindProgressDialog() != nullptr; }));
+        wxWindow* cancel = FindProgressDialog()->FindWindow(wxID_CANCEL);
+        ASSERT_NE(cancel, nullptr);
+        cancelLabel = cancel->GetLabel();
+        Click(cancel);
+        EXPECT_TRUE(PumpUntil([this] { return !frame->IsReading(); }));
+    };
+    wxTEST_DIALOG(readAndCancel(), ExpectMessage(shown));
+    EXPECT_EQ(cancelLabel, Translated("Cancel"));
+    EXPECT_NE(cancelLabel, "Cancel");
     CloseWindow();
 }
 

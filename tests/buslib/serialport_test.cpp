@@ -9,8 +9,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <future>
+#include <stdexcept>
 #include <thread>
+
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace morva_velox;
 using morva_test::PtyPair;
@@ -76,6 +86,138 @@ TEST_F(SerialPortTest, OpenPortIsRefusedToASecondOpenUntilClosed)
     }
     second.close();
     EXPECT_TRUE(port.open(pty.slavePath(), 115200, 'N', 8, 0));
+}
+
+// Why an open failed, as the device layer sorts it.
+TEST(SerialPortOpen, FailuresSayWhy)
+{
+    char regular[] = "/tmp/morva-not-a-port-XXXXXX";
+    const int file = ::mkstemp(regular);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    PtyPair pty;
+    const struct {
+        std::string path;
+        int baud;
+        platform::OpenFailure::Reason reason;
+    } rows[] = {
+        {"/dev/does-not-exist", 9600, platform::OpenFailure::NoDevice},
+        {"", 9600, platform::OpenFailure::NoDevice},
+        {"/dev/null", 9600, platform::OpenFailure::NotSerialPort},
+        {regular, 9600, platform::OpenFailure::NotSerialPort},
+        {pty.slavePath(), 12345, platform::OpenFailure::BaudRateUnsupported},
+    };
+    for (const auto& row : rows) {
+        SerialPort port;
+        EXPECT_FALSE(port.open(row.path, row.baud, 'N', 8, 0)) << row.path;
+        EXPECT_EQ(port.openFailure().reason, row.reason) << row.path;
+    }
+    ::unlink(regular);
+
+    SerialPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 9600, 'N', 8, 0));
+    EXPECT_EQ(port.openFailure().reason, platform::OpenFailure::None);
+}
+
+// A child process that does `body`, tells its one-letter result, and when
+// the parent lets go, does `cleanup` and ends.
+class Child {
+public:
+    template <typename Body, typename Cleanup = void (*)()>
+    explicit Child(Body body, Cleanup cleanup = [] {})
+    {
+        int ready[2];
+        int stop[2];
+        if (::pipe(ready) != 0 || ::pipe(stop) != 0)
+            throw std::runtime_error("pipe");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(ready[0]);
+            ::close(stop[1]);
+            const char result = body();
+            [[maybe_unused]] ssize_t n = ::write(ready[1], &result, 1);
+            n = ::read(stop[0], &m_result, 1); // until the parent lets go
+            cleanup();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(stop[0]);
+        m_stop = stop[1];
+        if (::read(ready[0], &m_result, 1) != 1)
+            m_result = '?';
+        ::close(ready[0]);
+    }
+    ~Child()
+    {
+        ::close(m_stop);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+
+    char result() const { return m_result; }
+
+private:
+    pid_t m_pid = -1;
+    int m_stop = -1;
+    char m_result = 0;
+};
+
+TEST(SerialPortOpen, PortHeldByAnotherProgramIsInUse)
+{
+    PtyPair pty;
+    {
+        // Another program holds the line in exclusive mode.
+        int fd = -1;
+        const Child holder(
+            [&] {
+                fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+                return fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0 ? 'y' : 'n';
+            },
+            [&] { ::ioctl(fd, TIOCNXCL); });
+        ASSERT_EQ(holder.result(), 'y');
+        SerialPort port;
+        EXPECT_FALSE(port.open(pty.slavePath(), 9600, 'N', 8, 0));
+        EXPECT_EQ(port.openFailure().reason, platform::OpenFailure::InUse);
+    }
+    {
+        // A second reader of this program, whoever runs it.
+        SerialPort first;
+        const Child holder([&] { return first.open(pty.slavePath(), 9600, 'N', 8, 0) ? 'y' : 'n'; },
+                           [&] { first.close(); });
+        ASSERT_EQ(holder.result(), 'y');
+        SerialPort second;
+        EXPECT_FALSE(second.open(pty.slavePath(), 9600, 'N', 8, 0));
+        EXPECT_EQ(second.openFailure().reason, platform::OpenFailure::InUse);
+    }
+    // Once they have let go, the port opens.
+    SerialPort port;
+    EXPECT_TRUE(port.open(pty.slavePath(), 9600, 'N', 8, 0));
+}
+
+TEST(SerialPortOpen, PermissionDeniedNamesTheDevicesGroup)
+{
+    PtyPair pty;
+    struct stat node {};
+    ASSERT_EQ(::stat(pty.slavePath().c_str(), &node), 0);
+    const group* owner = ::getgrgid(node.st_gid);
+    // Reported back as the failure reason and whether a group was named.
+    const Child opener([&] {
+        if (::geteuid() == 0) {
+            // The superuser may open anything: try as nobody.
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                return 's';
+        } else if (::chmod(pty.slavePath().c_str(), 0) != 0) {
+            return 's';
+        }
+        SerialPort port;
+        if (port.open(pty.slavePath(), 9600, 'N', 8, 0))
+            return 'o';
+        const bool named = port.openFailure().deviceGroup == (owner && node.st_gid != 0 ? owner->gr_name : "");
+        return static_cast<char>('0' + port.openFailure().reason + (named ? 0 : 10));
+    });
+    if (opener.result() == 's')
+        GTEST_SKIP() << "cannot open the port as a user without permission here";
+    EXPECT_EQ(opener.result(), '0' + platform::OpenFailure::AccessDenied);
 }
 
 TEST_F(SerialPortTest, WritesAndReadsBytes)

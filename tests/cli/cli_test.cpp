@@ -11,7 +11,11 @@
 #include <wx/filename.h>
 #include <wx/init.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -55,7 +59,7 @@ std::string slurp(int fd)
 Result run(const std::vector<std::string>& args, const std::string& dir,
            const std::string& answer = "", bool terminal = false,
            const std::function<void(pid_t)>& whileRunning = {},
-           const std::string& path = "")
+           const std::string& path = "", bool asNobody = false)
 {
     int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
     int master = -1, slave = -1;
@@ -75,6 +79,8 @@ Result run(const std::vector<std::string>& args, const std::string& dir,
             ::_exit(120);
         if (!path.empty())
             ::setenv("PATH", path.c_str(), 1);
+        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(122);
         std::vector<char*> argv{const_cast<char*>(MORVA_CLI)};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -244,6 +250,68 @@ TEST_F(CliTest, PortFromTheSettingsFile)
     EXPECT_EQ(fileText(dir + "/morva_reporter.ini").find("Language"), std::string::npos);
 }
 
+TEST_F(CliTest, PortThatDoesNotOpenSaysWhy)
+{
+    const std::string line = "MORVA_Reporter: Error while reading! Can't get data!\nSerial port error\n";
+    const struct {
+        std::string port;
+        std::string reason;
+    } rows[] = {
+        {"/dev/no-such-port", "The device /dev/no-such-port does not exist."},
+        {"/dev/null", "/dev/null is not a serial port."},
+    };
+    for (const auto& row : rows) {
+        const Result r = run({"read", "--port", row.port, "--folder", dir}, dir);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, line + row.reason + "\n");
+    }
+
+    // Held by another program in exclusive mode.
+    const int holder = ::open(unit.portPath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+    Result r = run({"read", "--port", unit.portPath(), "--folder", dir}, dir);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, line + unit.portPath() + " is in use by another program. Close that program and try again.\n");
+    ::ioctl(holder, TIOCNXCL);
+    ::close(holder);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "permission denied is shown only when the test may run the reader as another user";
+    struct stat node {};
+    ASSERT_EQ(::stat(unit.portPath().c_str(), &node), 0);
+    const group* owner = ::getgrgid(node.st_gid);
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    r = run({"read", "--port", unit.portPath(), "--folder", dir}, dir, "", false, {}, "", true);
+    EXPECT_EQ(r.exitCode, 1);
+    if (node.st_gid == 0 || !owner) {
+        // Nobody should join the superuser's group for a port.
+        EXPECT_EQ(r.err, line + "You may not open " + unit.portPath() + " (permission denied).\n");
+    } else {
+        const std::string group = owner->gr_name;
+        EXPECT_EQ(r.err, line + "You may not open " + unit.portPath() + ": add your user to the group \""
+                             + group + "\" (sudo usermod -a -G " + group + " $USER), then log out and in again.\n");
+    }
+}
+
+TEST_F(CliTest, PortsListsThisMachinesPortsOrSaysThereAreNone)
+{
+    const Result r = run({"ports"}, dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    if (r.out.empty()) {
+        EXPECT_EQ(r.err, "No serial ports found.\n");
+        return;
+    }
+    EXPECT_EQ(r.err, "");
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        // COM name (possibly none), the device, and three more fields.
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 4) << line;
+        EXPECT_NE(line.find("\t/dev/"), std::string::npos) << line;
+    }
+    EXPECT_EQ(run({"ports", "--port", "COM1"}, dir).exitCode, 2);
+}
+
 TEST_F(CliTest, FailuresAndUsageErrors)
 {
     Result r = run({"read", "--port", "/dev/no-such-port", "--folder", dir}, dir);
@@ -391,7 +459,8 @@ TEST_F(CliTest, OnePortOneReading)
         second = run(args, dir);
     });
     EXPECT_EQ(second.exitCode, 1);
-    EXPECT_NE(second.err.find("Serial port error"), std::string::npos) << second.err;
+    EXPECT_NE(second.err.find("Serial port error\n" + busy.portPath() + " is in use"), std::string::npos)
+        << second.err;
     EXPECT_TRUE(second.out.empty());
     ASSERT_EQ(first.exitCode, 0) << first.err;
     expectReportOfMemory(lastLine(first.out), busy.memory(), ReportFormatTxt, dir);
@@ -403,6 +472,15 @@ TEST_F(CliTest, OnePortOneReading)
         ::kill(pid, SIGKILL);
     });
     EXPECT_EQ(killed.exitCode, 128 + SIGKILL);
+    // The killed reader's lock went with it. Its exclusive mode stays on a
+    // pseudo-terminal that the simulated unit keeps open (a real port drops
+    // it at its last close): drop it as that close would.
+    {
+        const int line = ::open(busy.portPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(line, 0);
+        ::ioctl(line, TIOCNXCL);
+        ::close(line);
+    }
     const Result next = run(args, dir);
     EXPECT_EQ(next.exitCode, 0) << next.err;
 }

@@ -160,16 +160,21 @@ TEST_F(CliLanguage, ReportsAMissingPortInTheChosenLanguage)
         const char* expected;
     };
     const Case cases[] = {
-        {"Russian", "Ошибка чтения! Не удалось получить данные!\nОшибка последовательного порта\n"},
-        {"ukrainian", "Помилка читання! Не вдалося отримати дані!\nПомилка послідовного порту\n"},
-        {"", "Error while reading! Can't get data!\nSerial port error\n"},
+        {"Russian", "Ошибка чтения! Не удалось получить данные!\nОшибка последовательного порта\n"
+                    "Устройство %s, на которое указывает COM7, не найдено.\n"},
+        {"ukrainian", "Помилка читання! Не вдалося отримати дані!\nПомилка послідовного порту\n"
+                      "Пристрій %s, на який вказує COM7, не знайдено.\n"},
+        {"", "Error while reading! Can't get data!\nSerial port error\n"
+             "The device %s, which COM7 stands for, does not exist.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         writeSettings(c.language);
         std::string errors;
         EXPECT_EQ(1, readUnit(errors));
-        EXPECT_EQ(std::string("MORVA_Reporter: ") + c.expected, errors);
+        std::string expected = c.expected;
+        expected.replace(expected.find("%s"), 2, m_dir + "/no-such-port");
+        EXPECT_EQ("MORVA_Reporter: " + expected, errors);
     }
 }
 
