@@ -9,6 +9,8 @@ packages=(
   libwxgtk3.2-dev wx3.2-i18n libboost-dev
   googletest libgtest-dev libbenchmark-dev
   gettext python3 unrtf
+  # the manual pages (help2man); the package's checks (lintian, appstreamcli)
+  help2man lintian appstream
   # rsvg-convert: redraws the pictures (scripts/draw-pictures.py); the build does not need it
   librsvg2-bin
   # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets
