@@ -39,7 +39,7 @@ def main(path):
             pos += 2
             width = 2 if flags & IS_UNICODE else 1
             raw = data[pos:pos + count * width]
-            strings[name] = raw.decode("utf-16-le" if width == 2 else "latin-1")
+            strings[name] = raw.decode("utf-16-le" if width == 2 else "latin-1").rstrip("\0")
             pos += count * width
     print(target or strings.get("relative", ""))
     print(strings.get("dir", ""))
