@@ -1,24 +1,72 @@
 # Installation and the Debian package.
 #   cmake --install build --prefix /usr/local
-#   cd build && cpack -G DEB
-# Programs into bin/, the message catalogs into share/locale, the help page
-# and pictures into share/morva_reporter, the icons into the hicolor theme and
-# the desktop entry into share/applications.
+#   cmake --build build --target package (the .deb; or: cd build && cpack -G DEB)
+# Programs into bin/, their manual pages into share/man/man1, the message
+# catalogs into share/locale, the help page and pictures into
+# share/morva_reporter, the icons into the hicolor theme, the desktop entry
+# into share/applications, its AppStream metadata into share/metainfo, and
+# the copyright, changelog and lintian overrides where Debian keeps them.
 include(GNUInstallDirs)
+include(Manpages)
 
+set(MORVA_PACKAGE_NAME "morva-reporter")
 set(MORVA_DATA_DIR "${CMAKE_INSTALL_DATADIR}/morva_reporter")
+set(MORVA_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/${MORVA_PACKAGE_NAME}")
+set(MORVA_PACKAGING "${PROJECT_SOURCE_DIR}/packaging")
 set(MORVA_RESOURCES "${PROJECT_SOURCE_DIR}/app/resources")
 set(MORVA_ICON_SIZES 16 32 48 64 128 256)
+# The window's AppStream id and desktop entry name: the reverse of the
+# project's domain, morva-reporter.invalid, and the program's name.
+set(MORVA_APP_ID "invalid.morva_reporter.morva_reporter")
+set(MORVA_HOMEPAGE "https://morva-reporter.invalid/")
 
-# The window, and the desktop entry that starts it, come with the window's target.
+set(CPACK_PACKAGE_VENDOR "MORVA Software")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "MORVA_Reporter reads the nonvolatile memory of a measuring unit over a\n"
+    "serial port into an RTF, HTML, text or tab-separated report, and clears\n"
+    "that memory on request. It comes as a desktop window (morva_reporter) and\n"
+    "a headless reader (morva_reporter_cli), in English, Russian and Ukrainian,\n"
+    "with a simulated unit (morva_unit_sim) for trying it out.")
+
+# The changelog's latest entry is the version being packaged; its date is
+# the release's.
+file(STRINGS "${MORVA_PACKAGING}/debian/changelog" changelog_lines)
+list(GET changelog_lines 0 changelog_head)
+if(NOT changelog_head MATCHES "^${MORVA_PACKAGE_NAME} \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/debian/changelog: the latest entry is not ${PROJECT_VERSION}: "
+                      "${changelog_head}")
+endif()
+list(FILTER changelog_lines INCLUDE REGEX "^ -- ")
+list(GET changelog_lines 0 changelog_trailer)
+set(month_numbers Jan 01 Feb 02 Mar 03 Apr 04 May 05 Jun 06 Jul 07 Aug 08 Sep 09 Oct 10 Nov 11 Dec 12)
+string(REGEX MATCH ", ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) " _ "${changelog_trailer}")
+list(FIND month_numbers "${CMAKE_MATCH_2}" month_index)
+math(EXPR month_index "${month_index} + 1")
+list(GET month_numbers ${month_index} month)
+string(LENGTH "${CMAKE_MATCH_1}" day_digits)
+set(day "${CMAKE_MATCH_1}")
+if(day_digits EQUAL 1)
+  set(day "0${day}")
+endif()
+set(MORVA_RELEASE_DATE "${CMAKE_MATCH_3}-${month}-${day}")
+
+# The window, and the desktop entry and metadata that present it, come with
+# the window's target.
 if(TARGET morva_reporter)
   install(TARGETS morva_reporter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES "${MORVA_RESOURCES}/morva_reporter.desktop"
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+          RENAME ${MORVA_APP_ID}.desktop)
+  set(metainfo "${CMAKE_BINARY_DIR}/${MORVA_APP_ID}.metainfo.xml")
+  configure_file("${MORVA_PACKAGING}/morva_reporter.metainfo.xml.in" "${metainfo}" @ONLY)
+  install(FILES "${metainfo}" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  morva_add_manpage(morva_reporter "window to download a measuring unit's memory into a report")
 endif()
 install(TARGETS morva_reporter_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+morva_add_manpage(morva_reporter_cli "download a measuring unit's memory into a report, or clear it")
 if(TARGET morva_unit_sim)
   install(TARGETS morva_unit_sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  morva_add_manpage(morva_unit_sim "simulated measuring unit on a pseudo-terminal")
 endif()
 
 # Compiled catalogs: <lang>/LC_MESSAGES/<domain>.mo
@@ -39,21 +87,31 @@ install(FILES "${MORVA_RESOURCES}/morva_reporter.svg"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES "${PROJECT_SOURCE_DIR}/tools/sample-memory.txt" DESTINATION ${MORVA_DATA_DIR})
 
+# Debian's files about the package: the copyright, the changelog (compressed
+# as Debian does, without name or time) and the overrides of lintian's notes.
+if(NOT CMAKE_CROSSCOMPILING)
+  set(changelog "${CMAKE_BINARY_DIR}/changelog.gz")
+  add_custom_command(OUTPUT "${changelog}"
+    COMMAND ${MORVA_GZIP} -9nc "${MORVA_PACKAGING}/debian/changelog" > "${changelog}"
+    DEPENDS "${MORVA_PACKAGING}/debian/changelog"
+    COMMENT "Compressing the changelog")
+  add_custom_target(changelog ALL DEPENDS "${changelog}")
+  install(FILES "${changelog}" "${MORVA_PACKAGING}/debian/copyright" DESTINATION ${MORVA_DOC_DIR})
+  install(FILES "${MORVA_PACKAGING}/debian/lintian-overrides"
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${MORVA_PACKAGE_NAME})
+endif()
+
 # Debian package
-set(CPACK_PACKAGE_NAME "morva-reporter")
-set(CPACK_PACKAGE_VENDOR "MORVA Software")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME "${MORVA_PACKAGE_NAME}")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "downloads a measuring unit's nonvolatile memory into a report")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "MORVA_Reporter reads the nonvolatile memory of a measuring unit over a\n"
-    "serial port into an RTF, HTML, text or tab-separated report, and clears\n"
-    "that memory on request. It comes as a desktop window (morva_reporter) and\n"
-    "a headless reader (morva_reporter_cli), in English, Russian and Ukrainian,\n"
-    "with a simulated unit (morva_unit_sim) for trying it out.")
 set(CPACK_PACKAGE_CONTACT "MORVA_Reporter maintainers <maintainers@morva-reporter.invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_STRIP "${CMAKE_STRIP}")
+set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/PackageStrip.cmake")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")

@@ -7,7 +7,9 @@
 #include "tools/unitsim/unitmemory.h"
 
 #include <wx/cmdline.h>
+#include <wx/filename.h>
 #include <wx/init.h>
+#include <wx/stdpaths.h>
 
 #include <csignal>
 #include <exception>
@@ -17,8 +19,17 @@
 
 namespace {
 
+// The sample memory installed with the program (<prefix>/share/morva_reporter),
+// else the one of the source tree it was built from.
+wxString sampleMemoryFile()
+{
+    const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    const wxString installed = exe.GetPath() + "/../share/morva_reporter/sample-memory.txt";
+    return wxFileName::FileExists(installed) ? installed : wxString(MORVA_SAMPLE_MEMORY);
+}
+
 struct Options {
-    wxString memoryFile = MORVA_SAMPLE_MEMORY;
+    wxString memoryFile;
     long statusBusyPolls = 0;
     bool hasStatus = true;
     bool hasTableSelection = true;
@@ -30,7 +41,9 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
 {
     static const wxCmdLineEntryDesc entries[] = {
         {wxCMD_LINE_SWITCH, "h", "help", "show this help", wxCMD_LINE_VAL_NONE, wxCMD_LINE_OPTION_HELP},
-        {wxCMD_LINE_OPTION, nullptr, "memory", "memory file: UTF-8, tab-separated cells, an empty line after each table",
+        {wxCMD_LINE_SWITCH, nullptr, "version", "show the version", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "memory",
+         "memory file: UTF-8, tab-separated cells, an empty line after each table (default: the sample memory)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "status-busy", "status polls answered busy after each record selection (negative: never ready)",
          wxCMD_LINE_VAL_NUMBER, 0},
@@ -46,7 +59,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
         exitCode = result < 0 ? 0 : 1;
         return false;
     }
-    parser.Found("memory", &options.memoryFile);
+    if (parser.Found("version")) {
+        std::cout << "morva_unit_sim " MORVA_VERSION "\n";
+        exitCode = 0;
+        return false;
+    }
+    if (!parser.Found("memory", &options.memoryFile))
+        options.memoryFile = sampleMemoryFile();
     parser.Found("status-busy", &options.statusBusyPolls);
     options.hasStatus = !parser.Found("no-status");
     options.hasTableSelection = !parser.Found("no-table-selection");

@@ -5,8 +5,11 @@
 # suites under Wine against the simulated unit (which runs natively here and
 # is Wine's COM1), checks the headless reader's report against the Linux
 # reader's, opens and closes the window on a private virtual display (its
-# screenshot is build-windows/window-windows.png), and packs the operator's
-# zip into build-windows/.
+# screenshot is build-windows/window-windows.png), packs the operator's zip
+# and the installer into build-windows/, and tries the installer: a silent
+# install, the installed programs at work, a silent uninstall
+# (scripts/windows/install-check.sh; the installed window's screenshot is
+# docs/screenshots/window-installed.png).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -91,6 +94,14 @@ wineboot -i >/dev/null 2>&1 || true
 # the prefix's Fonts folder, where Windows has them: windows look as they do
 # on Windows.
 ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+# The user's folders of the prefix (Documents, Desktop, ...) are its own, not
+# links into this machine's home: what the programs write there stays in it.
+for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$folder" ]; then
+    rm "$folder"
+    mkdir "$folder"
+  fi
+done
 # COM1 is the simulator's line. Wine maps its COM ports when it starts, so
 # the key goes in before any port is opened and the server starts again.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null
@@ -153,7 +164,12 @@ else
     "copy $out/window-windows.png there if the change is meant"
 fi
 
-stamp "package"
-WX_MSW_PREFIX=$wx_prefix bash scripts/windows/package.sh "$out/cross" "$out"
+stamp "package and installer"
+WX_MSW_PREFIX=$wx_prefix bash scripts/windows/package.sh "$out/cross" "$out" | tee "$out/package.log"
+installer=$(tail -n 1 "$out/package.log")
+
+stamp "installer under Wine"
+bash scripts/windows/install-check.sh "$installer" "$out/host/cli/morva_reporter_cli" "$pty" "$out" \
+  docs/screenshots/window-installed.png
 
 stamp "done"

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Packs what a Windows operator unpacks and runs: the window and the
-# headless reader, the message catalogs, the help page and a short readme.
+# headless reader, the message catalogs, the help page and a short readme;
+# and the installer of the same files (packaging/windows/morva_reporter.nsi).
 #
-# Usage: package.sh CROSS_BUILD_DIR OUTDIR   (writes OUTDIR/MORVA_Reporter-windows.zip)
+# Usage: package.sh CROSS_BUILD_DIR OUTDIR
+#   writes OUTDIR/MORVA_Reporter-windows.zip and
+#   OUTDIR/MORVA_Reporter-<version>-windows-installer.exe (prints its path last)
 # WX_MSW_PREFIX, when set, is the cross wxWidgets whose catalogs go along.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -70,3 +73,14 @@ rm -f "$zip_file"
 (cd "$stage" && zip -q -r -X "$zip_file" MORVA_Reporter)
 echo "Package: $zip_file"
 unzip -l "$zip_file" | tail -n +4 | head -n -2
+
+# The installer: the window and the reader, the catalogs and the help page.
+[ -f "$dir/morva_reporter.exe" ] && [ -f "$dir/morva_reporter_cli.exe" ] ||
+  { echo "no installer without both programs" >&2; exit 1; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ -n "$version" ] || { echo "no project version in $build/CMakeCache.txt" >&2; exit 1; }
+installer=$outdir/MORVA_Reporter-$version-windows-installer.exe
+makensis -V2 -DVERSION="$version" -DSTAGE="$dir" -DOUTFILE="$installer" \
+  "$root/packaging/windows/morva_reporter.nsi"
+echo "Installer: $installer ($(stat -c %s "$installer") bytes)"
+echo "$installer"

@@ -22,8 +22,9 @@ packages=(
   x11-utils
   xdotool
   netpbm
-  # the operator's package
+  # the operator's package and installer
   zip
+  nsis
   # apt-get source unpacks with dpkg-source
   dpkg-dev
   # host build of the native parts (simulated unit) and the toolkit's configure

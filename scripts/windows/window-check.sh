@@ -5,12 +5,17 @@
 # closed the way a user closes it (WM_CLOSE, which taskkill without /f
 # sends), it ends and leaves its settings file in the working directory.
 #
-# Usage: window-check.sh MORVA_REPORTER_EXE SCREENSHOT_PNG
+# Usage: window-check.sh MORVA_REPORTER_EXE SCREENSHOT_PNG [START_DIR WORK_DIR [ARG...]]
+# Without START_DIR the program starts in a fresh working directory, removed
+# afterwards. With it, the program starts there with the ARGs (as a shortcut
+# starts it) and must make WORK_DIR, which does not exist yet, and keep its
+# settings there; WORK_DIR stays.
 # Wine's environment is the caller's: WINEPREFIX, and a running wineserver
 # whose desktop is on DISPLAY (a private virtual display).
 set -euo pipefail
 exe=$(realpath "$1")
 screenshot=$2
+shift 2
 resources=$(cd "$(dirname "$0")/../../app/resources" && pwd)
 
 [ -n "${DISPLAY:-}" ] || { echo "window check: no DISPLAY" >&2; exit 1; }
@@ -26,11 +31,22 @@ start_deadline=90
 paint_deadline=30
 close_deadline=60
 
-# A fresh working directory in the private prefix, which Windows programs
-# see as C:\MORVA_Reporter (the report folder the screenshot shows).
-workdir=$WINEPREFIX/drive_c/MORVA_Reporter
-rm -rf "$workdir"
-mkdir "$workdir"
+if [ $# -ge 2 ]; then
+  start_dir=$1
+  workdir=$2
+  shift 2
+  keep_workdir=yes
+  [ ! -e "$workdir" ] || fail "$workdir exists before the first start"
+else
+  # A fresh working directory in the private prefix, which Windows programs
+  # see as C:\MORVA_Reporter (the report folder the screenshot shows).
+  workdir=$WINEPREFIX/drive_c/MORVA_Reporter
+  start_dir=$workdir
+  keep_workdir=""
+  rm -rf "$workdir"
+  mkdir "$workdir"
+fi
+arguments=("$@")
 scratch=$(mktemp -d)
 app=""
 cleanup() {
@@ -39,7 +55,8 @@ cleanup() {
     kill "$app" 2>/dev/null || true
   fi
   [ -z "$app" ] || wait "$app" 2>/dev/null || true
-  rm -rf "$workdir" "$scratch"
+  [ -n "$keep_workdir" ] || rm -rf "$workdir"
+  rm -rf "$scratch"
 }
 trap cleanup EXIT
 
@@ -55,7 +72,7 @@ program_windows() {
 # the virtual display has no window manager to do it.
 timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
 
-(cd "$workdir" && exec wine "$exe" >"$scratch/output.txt" 2>&1 </dev/null) &
+(cd "$start_dir" && exec wine "$exe" "${arguments[@]}" >"$scratch/output.txt" 2>&1 </dev/null) &
 app=$!
 begin=$SECONDS
 

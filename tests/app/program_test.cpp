@@ -57,9 +57,9 @@ bool WaitReadable(int fd, std::chrono::steady_clock::time_point deadline)
 // One run of the program.
 class Program {
 public:
-    Program(const wxString& workDir, const wxString& home)
+    Program(const wxString& workDir, const wxString& home, const char* argument = nullptr)
         : m_home(home)
-        , m_pid(Start(workDir, home))
+        , m_pid(Start(workDir, home, argument))
         , m_exit(static_cast<int>(::syscall(SYS_pidfd_open, m_pid, 0)))
     {
     }
@@ -104,7 +104,7 @@ public:
     }
 
 private:
-    static pid_t Start(const wxString& workDir, const wxString& home)
+    static pid_t Start(const wxString& workDir, const wxString& home, const char* argument)
     {
         const std::string dir(workDir.utf8_str());
         const std::string homeDir(home.utf8_str());
@@ -113,7 +113,8 @@ private:
             if (::chdir(dir.c_str()) != 0)
                 ::_exit(126);
             ::setenv("HOME", homeDir.c_str(), 1);
-            ::execl(MORVA_REPORTER_EXE, MORVA_REPORTER_EXE, static_cast<char*>(nullptr));
+            ::setenv("XDG_CONFIG_HOME", (homeDir + "/.config").c_str(), 1);
+            ::execl(MORVA_REPORTER_EXE, MORVA_REPORTER_EXE, argument, static_cast<char*>(nullptr));
             ::_exit(127);
         }
         return pid;
@@ -292,6 +293,25 @@ TEST_F(ReporterProgramTest, SecondInstanceEndsAtOnceWithoutWindowOrSettings)
 
     first.Terminate();
     EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+// The start of the Windows shortcut: the window makes MORVA_Reporter in the
+// user's Documents (here as the desktop's user directories name it) and
+// keeps its settings and reports there, not in the folder it started in.
+TEST_F(ReporterProgramTest, InDocumentsWorksInTheFolderItMakesInDocuments)
+{
+    ASSERT_TRUE(wxFileName::Mkdir(home.path() + "/.config", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
+    wxFFile(home.path() + "/.config/user-dirs.dirs", "w").Write("XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+    const wxString folder = home.path() + "/Papers/MORVA_Reporter";
+
+    Program program(work.path(), home.path(), "--in-documents");
+    ASSERT_TRUE(program.WaitUntilRunning());
+    program.Terminate();
+    EXPECT_EQ(program.WaitForExit(), 0);
+
+    EXPECT_TRUE(work.files().empty());
+    const auto stored = OpenSettingsFile(wxString(), wxString(), folder + "/" + SettingsFile).config;
+    EXPECT_EQ(stored->Read("/report/folder", ""), folder);
 }
 
 } // namespace
