@@ -4,6 +4,7 @@
 #                   (untranslated; existing entries are kept as they are)
 #   -DACTION=check  fail when a message id of the sources has no translation
 #                   in a .po file (a fresh template is written to WORK_DIR)
+#   -DACTION=templates  only write fresh templates of the sources to WORK_DIR
 # Also needed: -DSOURCE_DIR=<project root> -DXGETTEXT=... and, for merge and
 # check, -DMSGCAT=... / -DMSGCMP=... and -DWORK_DIR=<scratch directory>.
 include("${CMAKE_CURRENT_LIST_DIR}/CatalogSources.cmake")
@@ -19,6 +20,9 @@ foreach(domain IN LISTS MORVA_CATALOG_DOMAINS)
   set(template "${WORK_DIR}/${domain}.pot")
   file(MAKE_DIRECTORY "${WORK_DIR}")
   morva_write_template("${XGETTEXT}" ${domain} "${SOURCE_DIR}" "${template}")
+  if(ACTION STREQUAL "templates")
+    continue()
+  endif()
   foreach(lang IN LISTS MORVA_CATALOG_LANGUAGES)
     set(po "${SOURCE_DIR}/po/${lang}/${domain}.po")
     if(ACTION STREQUAL "merge")
