@@ -17,6 +17,7 @@
 #include <wx/combobox.h>
 #include <wx/dirdlg.h>
 #include <wx/filename.h>
+#include <wx/intl.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/radiobox.h>
@@ -83,6 +84,16 @@ wxArrayString FormatNames()
     names.Add("TXT");
     names.Add("CSV");
     return names;
+}
+
+// The language the window speaks: the locale's when the program's texts
+// are translated into it, else none (the texts stay English).
+wxString WindowLanguage()
+{
+    const wxLocale* locale = wxGetLocale();
+    if (!locale || !locale->IsLoaded("MORVA_Reporter"))
+        return wxString();
+    return locale->GetCanonicalName();
 }
 
 // A fixed size frame: caption, system menu, minimise and close boxes.
@@ -265,7 +276,7 @@ bool MainFrame::IsReading() const { return m_session != nullptr; }
 
 void MainFrame::OnHelp(wxCommandEvent&)
 {
-    OpenWithDefaultApplication(Resources::HelpPage());
+    OpenWithDefaultApplication(Resources::HelpPage(WindowLanguage()));
 }
 
 void MainFrame::OnBrowse(wxCommandEvent&)

@@ -152,19 +152,26 @@ wxBitmap AboutPicture()
     return wxBitmap(image);
 }
 
-wxString HelpPage()
+wxString HelpPage(const wxString& language)
 {
-    const wxString inWorkingDir = wxFileName(wxGetCwd() + "/help", "index.htm").GetFullPath();
-    if (wxFileName::FileExists(inWorkingDir))
-        return inWorkingDir;
     const wxString exeDir = ExecutableDir();
-    for (const wxString& dir : {exeDir + "/help", exeDir + "/../share/morva_reporter/help"}) {
-        wxFileName page(dir, "index.htm");
-        page.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
-        if (page.FileExists())
-            return page.GetFullPath();
+    const wxString helpDirs[] = {wxGetCwd() + "/help", exeDir + "/help",
+                                 exeDir + "/../share/morva_reporter/help"};
+    wxArrayString pages;
+    for (const wxString& subdir : {language, language.BeforeFirst('_')}) {
+        if (!subdir.empty() && pages.Index(subdir + "/index.htm") == wxNOT_FOUND)
+            pages.Add(subdir + "/index.htm");
     }
-    return inWorkingDir;
+    pages.Add("index.htm");
+    for (const wxString& page : pages) {
+        for (const wxString& dir : helpDirs) {
+            wxFileName file(dir + "/" + page);
+            file.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+            if (file.FileExists())
+                return file.GetFullPath();
+        }
+    }
+    return wxFileName(helpDirs[0], "index.htm").GetFullPath();
 }
 
 } // namespace Resources

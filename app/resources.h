@@ -20,11 +20,13 @@ wxIconBundle ProgramIcons();
 // program's name when the file is missing.
 wxBitmap AboutPicture();
 
-// The help page: "help/index.htm" in the working directory, as always; when
-// the working directory has none (a program started from the desktop menu),
-// the page beside the executable or in the installation. The working
-// directory's path when no copy exists at all.
-wxString HelpPage();
+// The help page in `language`, a canonical name such as "ru_RU" or "ru":
+// "help/<language>/index.htm" (the full name first, then its language part)
+// in the working directory, as always, else beside the executable or in the
+// installation (a program started from the desktop menu). Where no page in
+// that language exists, the English page "help/index.htm" of those places.
+// The working directory's English path when no page exists at all.
+wxString HelpPage(const wxString& language);
 
 } // namespace Resources
 

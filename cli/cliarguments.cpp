@@ -58,7 +58,12 @@ const char* CliArguments::usage()
            "\n"
            "COMn opens the device named by the entry COMn of the group [ports] of\n"
            "morva_reporter.ini, if there is one, else the n-th port that \"ports\" lists.\n"
-           "Ctrl-C while reading makes a report of what was read; a second Ctrl-C stops at once.\n";
+           "Ctrl-C while reading makes a report of what was read; a second Ctrl-C stops at once.\n"
+           "\n"
+           "Help pages (help/index.htm in English, help/ru/ and help/uk/ in Russian and\n"
+           "Ukrainian) are installed in share/morva_reporter/help of the installation\n"
+           "(/usr/share/morva_reporter/help from the Debian package), in help beside the\n"
+           "program on Windows.\n";
 }
 
 CliArguments CliArguments::parse(const std::vector<std::string>& args)

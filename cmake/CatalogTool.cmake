@@ -6,6 +6,7 @@
 #                   in a .po file (a fresh template is written to WORK_DIR)
 #   -DACTION=stale  fail when po/<domain>.pot differs from a fresh template of
 #                   the sources (its creation date aside)
+#   -DACTION=templates  only write fresh templates of the sources to WORK_DIR
 # Also needed: -DSOURCE_DIR=<project root> -DXGETTEXT=... and, for merge and
 # check, -DMSGCAT=... / -DMSGCMP=... and -DWORK_DIR=<scratch directory>.
 include("${CMAKE_CURRENT_LIST_DIR}/CatalogSources.cmake")
@@ -30,6 +31,9 @@ foreach(domain IN LISTS MORVA_CATALOG_DOMAINS)
     if(NOT committed STREQUAL fresh)
       list(APPEND failed "po/${domain}.pot (cmake --build build --target pot)")
     endif()
+    continue()
+  endif()
+  if(ACTION STREQUAL "templates")
     continue()
   endif()
   foreach(lang IN LISTS MORVA_CATALOG_LANGUAGES)

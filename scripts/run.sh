@@ -19,19 +19,12 @@ root=$(pwd)
 demo=$root/demo
 mkdir -p "$demo"
 
+source scripts/unit-sim.sh
 sim_out=$(mktemp)
-build/tools/morva_unit_sim --memory tools/sample-memory.txt >"$sim_out" &
-sim=$!
-trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; rm -f "$sim_out"' EXIT
-
-port=""
-for _ in $(seq 100); do
-  port=$(head -n 1 "$sim_out")
-  [ -n "$port" ] && break
-  kill -0 "$sim" 2>/dev/null || { echo "the simulated unit did not start" >&2; exit 1; }
-  sleep 0.05
-done
-[ -n "$port" ] || { echo "the simulated unit did not start" >&2; exit 1; }
+unit_pid=""
+trap '[ -z "$unit_pid" ] || { kill "$unit_pid" 2>/dev/null || true; wait "$unit_pid" 2>/dev/null || true; }; rm -f "$sim_out"' EXIT
+start_unit_sim "$sim_out" --memory tools/sample-memory.txt || exit 1
+port=$unit_port
 echo "Simulated unit on $port"
 
 if [ -n "$window" ]; then

@@ -1,45 +1,91 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the window, in English and in Russian, on
-# a private virtual X server: docs/screenshots/window-english.png and
-# window-russian.png. Builds the program first if needed.
+# Takes the pictures of the help pages and the README on a private virtual X
+# server, in every language of the window: the main window
+# (help/images/window-<lang>.png) and the progress dialog during a reading of
+# the simulated unit (help/images/progress-<lang>.png). Builds the programs
+# first if needed. Run it again whenever the window changes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-# xdotool finds the window, netpbm turns its picture into a PNG.
-bash scripts/setup-debian.sh xdotool netpbm
+# xdotool finds the windows and presses "Get data", xwd takes their
+# pictures, netpbm turns them into PNG files.
+bash scripts/setup-debian.sh xdotool x11-apps netpbm
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target morva_reporter >/dev/null
+cmake --build build -j "$(nproc)" --target morva_reporter morva_unit_sim >/dev/null
 
-out=$root/docs/screenshots
+source scripts/unit-sim.sh
+out=$root/help/images
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# shoot LANGUAGE: one start of the window in that language, its picture,
-# then a close as a logout would.
-shoot() {
-  local language=$1 dir=$work/$1
-  mkdir -p "$dir/home"
-  printf '[i18n]\nLanguage=%s\n[communication]\nserial_port=1\n[report]\nfolder=/home/operator/reports\n' \
-    "$language" >"$dir/morva_reporter.ini"
-  (cd "$dir" && HOME="$dir/home" exec "$root/build/app/morva_reporter") &
-  local program=$! window=""
+# A memory long enough that the reading is still going when its progress
+# dialog is taken: the sample's first table, repeated to 2,000 records.
+awk -F '\t' -v OFS='\t' '
+  NR == 1 { print; next }
+  /^$/ { exit }
+  { rows[++n] = $0 }
+  END { for (i = 1; i <= 2000; i++) { $0 = rows[(i - 1) % n + 1]; $1 = i; print } print "" }
+' tools/sample-memory.txt >"$work/memory.txt"
+
+# window_of PID: the id of the first visible window of that program that is
+# not in the list of ids given after it; waits for it to appear.
+window_of() {
+  local program=$1 window=""
+  shift
   for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
+    for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null || true); do
+      case " $* " in *" $id "*) ;; *) window=$id ;; esac
+    done
+    [ -n "$window" ] && { echo "$window"; return 0; }
     kill -0 "$program" 2>/dev/null || { echo "the window did not start" >&2; return 1; }
     sleep 0.1
   done
-  [ -n "$window" ] || { echo "no window appeared" >&2; kill "$program"; return 1; }
-  # Let the toolkit finish its first drawing.
-  sleep 1
-  xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng -compression 9 >"$out/window-$language.png"
-  kill -TERM "$program"
-  wait "$program" || true
-  echo "docs/screenshots/window-$language.png"
+  echo "no window appeared" >&2
+  return 1
 }
 
-export -f shoot
+# picture WINDOW FILE
+picture() {
+  xwd -silent -id "$1" | xwdtopnm 2>/dev/null | pnmtopng -compression 9 >"$2"
+  echo "help/images/$(basename "$2")"
+}
+
+# shoot LANGUAGE CODE: one start of the window in that language on the
+# simulated unit, its picture, "Get data" and the progress dialog's picture,
+# then a close as a logout would.
+shoot() {
+  local language=$1 code=$2 dir=$work/$1
+  mkdir -p "$dir/home"
+  start_unit_sim "$dir/unit" --memory "$work/memory.txt" || return 1
+  local unit=$unit_pid port=$unit_port
+  printf '[i18n]\nLanguage=%s\n[communication]\nserial_port=1\n[report]\nfolder=/home/operator/reports\n[ports]\nCOM1=%s\n' \
+    "$language" "$port" >"$dir/morva_reporter.ini"
+  (cd "$dir" && HOME="$dir/home" exec "$root/build/app/morva_reporter") &
+  local program=$!
+  local window
+  window=$(window_of "$program")
+  # Let the toolkit finish its first drawing.
+  sleep 1
+  picture "$window" "$out/window-$code.png"
+
+  # "Get data" is the first button after the port, baud rate, format and
+  # folder controls, in that order of the keyboard.
+  xdotool windowfocus --sync "$window"
+  xdotool key --window "$window" Tab Tab Tab Tab Tab Tab space
+  local progress
+  progress=$(window_of "$program" "$window")
+  # A few records in, with the times filled in.
+  sleep 3
+  picture "$progress" "$out/progress-$code.png"
+
+  kill -TERM "$program"
+  wait "$program" || true
+  kill -TERM "$unit"
+  wait "$unit" || true
+}
+
+export -f shoot window_of picture start_unit_sim
 export root out work
-bash tests/app/with-xvfb.sh bash -c 'shoot english && shoot russian'
+bash tests/app/with-xvfb.sh bash -c 'shoot english en && shoot russian ru && shoot ukrainian uk'

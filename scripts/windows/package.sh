@@ -61,7 +61,7 @@ fi
   echo "                            morva_reporter_cli read --port COM3 --format html"
   echo "                            morva_reporter_cli --help"
   [ -d "$dir/locale" ] && echo "  locale\\                 texts in Russian and Ukrainian"
-  [ -f "$dir/help/index.htm" ] && echo "  help\\index.htm          the help page"
+  [ -f "$dir/help/index.htm" ] && echo "  help\\index.htm          the help page (help\\ru\\, help\\uk\\: Russian, Ukrainian)"
   echo
   echo "Reports open with the application Windows associates with their type."
 } >"$dir/README.txt"

@@ -8,6 +8,7 @@
 #include "buslib/datatypes.h"
 #include "buslib/serialport.h"
 #include "buslib/serialportveloxprotocol.h"
+#include "reading/languagetable.h"
 #include "tools/unitsim/simulatedunit.h"
 #include "support/fixedports.h"
 
@@ -16,6 +17,7 @@
 #include <wx/choice.h>
 #include <wx/dir.h>
 #include <wx/dirdlg.h>
+#include <wx/ffile.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
@@ -647,15 +649,36 @@ struct TranslatedLanguage {
 
 void PrintTo(const TranslatedLanguage& language, std::ostream* out) { *out << language.catalogDir; }
 
+// The program's catalogs as the build compiles them.
+wxString Catalog(const char* dir, const char* domain)
+{
+    return wxString(MORVA_TEST_LOCALE_DIR) + "/" + dir + "/LC_MESSAGES/" + domain + ".mo";
+}
+
+bool CatalogsBuilt(const char* dir)
+{
+    for (const char* domain : {"MORVA_Reporter", "morva_velox"}) {
+        if (!wxFileName::FileExists(Catalog(dir, domain)))
+            return false;
+    }
+    return true;
+}
+
+// Starts `locale` in `language` with the build's catalogs of the program, as
+// the program starts its own.
+bool SpeakLanguage(wxLocale& locale, int language)
+{
+    {
+        const wxLogNull quiet; // this machine may lack the language's system locale
+        locale.Init(language, wxLOCALE_LOAD_DEFAULT);
+    }
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_TEST_LOCALE_DIR);
+    return locale.AddCatalog("morva_velox") && locale.AddCatalog("MORVA_Reporter");
+}
+
 class TranslatedWindowTest : public WindowTest,
                              public ::testing::WithParamInterface<TranslatedLanguage> {
 protected:
-    // The program's catalogs as the build compiles them.
-    static wxString Catalog(const char* dir, const char* domain)
-    {
-        return wxString(MORVA_TEST_LOCALE_DIR) + "/" + dir + "/LC_MESSAGES/" + domain + ".mo";
-    }
-
     // The translation of a text, which the catalogs must have.
     static wxString Translated(const char* text)
     {
@@ -670,20 +693,11 @@ protected:
 TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
 {
     const TranslatedLanguage language = GetParam();
-    for (const char* domain : {"MORVA_Reporter", "morva_velox"}) {
-        if (!wxFileName::FileExists(Catalog(language.catalogDir, domain)))
-            GTEST_SKIP() << "the compiled catalogs are not in this build: "
-                         << Catalog(language.catalogDir, domain);
-    }
-
+    if (!CatalogsBuilt(language.catalogDir))
+        GTEST_SKIP() << "the compiled catalogs are not in this build: "
+                     << Catalog(language.catalogDir, "MORVA_Reporter");
     wxLocale locale;
-    {
-        const wxLogNull quiet; // this machine may lack the language's system locale
-        locale.Init(language.language, wxLOCALE_LOAD_DEFAULT);
-    }
-    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_TEST_LOCALE_DIR);
-    ASSERT_TRUE(locale.AddCatalog("morva_velox"));
-    ASSERT_TRUE(locale.AddCatalog("MORVA_Reporter"));
+    ASSERT_TRUE(SpeakLanguage(locale, language.language));
 
     MapCom1("/dev/no-such-port");
     OpenWindow();
@@ -735,5 +749,54 @@ INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindowTest,
                          [](const ::testing::TestParamInfo<TranslatedLanguage>& info) {
                              return std::string(info.param.catalogDir);
                          });
+
+// The working directory of the process, changed for as long as it lives.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const wxString& dir)
+        : m_old(wxGetCwd())
+    {
+        EXPECT_TRUE(wxSetWorkingDirectory(dir));
+    }
+    ~WorkingDirectory() { wxSetWorkingDirectory(m_old); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    wxString m_old;
+};
+
+TEST_F(WindowTest, F1OpensTheHelpPageOfTheWindowsLanguage)
+{
+    // English and Russian pages, none in Ukrainian.
+    TempDir pages;
+    for (const char* page : {"help/index.htm", "help/ru/index.htm"}) {
+        const wxFileName file(pages.path() + "/" + page);
+        ASSERT_TRUE(file.Mkdir(wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
+        ASSERT_TRUE(wxFFile(file.GetFullPath(), "w").Write("<html></html>"));
+    }
+    const WorkingDirectory inPages(pages.path());
+    const struct {
+        const char* setting; // Language= of the settings file
+        const char* catalogDir;
+        const char* page;
+    } cases[] = {
+        {"russian", "ru", "help/ru/index.htm"},
+        {"ukrainian", "uk", "help/index.htm"},
+    };
+    OpenRecorder opened;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        if (!CatalogsBuilt(c.catalogDir))
+            GTEST_SKIP() << "the compiled catalogs are not in this build: " << c.catalogDir;
+        wxLocale locale;
+        ASSERT_TRUE(SpeakLanguage(locale, LanguageTable::FromName(c.setting)));
+        OpenWindow();
+        wxCommandEvent key(wxEVT_MENU, MainFrame::ID_HelpKey);
+        frame->GetEventHandler()->ProcessEvent(key);
+        EXPECT_EQ(opened.next(), std::vector<std::string>{(pages.path() + "/" + c.page).utf8_string()});
+        CloseWindow();
+    }
+}
 
 } // namespace

@@ -329,6 +329,7 @@ TEST_F(CliTest, FailuresAndUsageErrors)
     r = run({"--help"}, dir);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("morva_reporter_cli read"), std::string::npos);
+    EXPECT_NE(r.out.find("/usr/share/morva_reporter/help"), std::string::npos) << r.out;
     EXPECT_EQ(unit.requestCount(), 0u);
 }
 

@@ -10,6 +10,10 @@ set(expected
   bin/morva_reporter_cli
   bin/morva_unit_sim
   share/morva_reporter/help/index.htm
+  share/morva_reporter/help/ru/index.htm
+  share/morva_reporter/help/uk/index.htm
+  share/morva_reporter/help/images/window-en.png
+  share/morva_reporter/help/images/progress-uk.png
   share/morva_reporter/about.png
   share/morva_reporter/morva_reporter.svg
   share/icons/hicolor/scalable/apps/morva_reporter.svg)
