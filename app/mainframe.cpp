@@ -27,6 +27,8 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <wx/confbase.h>
+
 #include <cstdlib>
 
 using morva_velox::Exception;
@@ -65,6 +67,15 @@ wxArrayString FormatNames()
     names.Add("TXT");
     names.Add("CSV");
     return names;
+}
+
+// The pace of the unit's port: the key "pace" of "/communication", which the
+// window reads and never writes; the design pace when it is missing or
+// names no pace.
+morva_velox::Pace ChosenPace(const wxConfigBase* config)
+{
+    const wxString name = config ? config->Read("/communication/pace", wxString()) : wxString();
+    return morva_velox::paceFromName(name.ToStdString()).value_or(morva_velox::Pace::Design);
 }
 
 // A fixed size frame: caption, system menu, minimise and close boxes.
@@ -280,7 +291,7 @@ void MainFrame::ClearUnitMemory()
 {
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
-        return ::ClearUnitMemory(GetPortName(), GetBaudRate());
+        return ::ClearUnitMemory(GetPortName(), GetBaudRate(), {}, ChosenPace(m_config));
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
 }
@@ -302,7 +313,7 @@ void MainFrame::OnGetData(wxCommandEvent&)
 
 bool MainFrame::StartReading()
 {
-    auto session = std::make_shared<ReadingSession>(GetPortName(), GetBaudRate(), *this);
+    auto session = std::make_shared<ReadingSession>(GetPortName(), GetBaudRate(), ChosenPace(m_config), *this);
     if (!session->protocol.isOpen())
         throw Exception("mainframe", 122, morva_velox::SerialPortError);
 

@@ -57,8 +57,8 @@ public:
     };
 
     // Fills the controls from `settings` and fills `settings` again when
-    // closed. `config` names the devices of the ports ("/ports"); may be
-    // null.
+    // closed. `config` names the devices of the ports ("/ports") and the
+    // pace of their reads ("/communication/pace"); may be null.
     MainFrame(Settings& settings, const wxConfigBase* config,
               const PortWatchTiming& watch = PortWatchTiming());
     ~MainFrame() override;

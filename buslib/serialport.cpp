@@ -108,15 +108,30 @@ int SerialPort::read(std::uint8_t* buffer, int count)
 {
     const std::size_t wanted = count > 0 ? static_cast<std::size_t>(count) : 0;
     std::size_t got = 0;
-    if (isOpen())
-        got = m_device.read(buffer, wanted, ReadPauseMs);
-    else
+    if (isOpen()) {
+        if (m_pace == Pace::Design) {
+            got = m_device.read(buffer, wanted, ReadPauseMs);
+        } else {
+            const std::uint32_t start = platform::tickCount();
+            got = m_device.read(buffer, wanted, 0);
+            if (got == 0)
+                waitOutEmptyRead(start);
+        }
+    } else {
         platform::sleepMs(ReadPauseMs);
+    }
     if (got == wanted)
         m_lastError = NoError;
     else if (got == 0)
         m_lastError = NoAnswer;
     return static_cast<int>(got);
+}
+
+void SerialPort::waitOutEmptyRead(std::uint32_t start)
+{
+    const std::uint32_t elapsed = platform::tickCount() - start;
+    if (elapsed < ReadPauseMs)
+        m_device.pause(ReadPauseMs - elapsed);
 }
 
 void SerialPort::purgeInput()

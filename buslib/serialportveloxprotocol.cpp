@@ -131,6 +131,11 @@ void SerialPortVeloxProtocol::receiveAnswer()
         } catch (const Exception&) {
             if (attempt >= MaxAttempts || isAborted())
                 throw;
+            // The rest of a spoilt answer may still be on its way: give it
+            // the design pace's pause before the input is purged for the
+            // resend, so that it cannot spoil the next answer in turn.
+            if (pace() == Pace::Line)
+                pauseMs(SerialPort::ReadPauseMs);
             sendRequest(m_lastHeader, m_lastBlock, m_lastBlockLength);
         }
     }
@@ -370,6 +375,7 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     writeWord(Address::broadcast(), VarRecord, index);
 
     std::uint8_t status = 1;
+    std::uint32_t pollStart = platform::tickCount();
     try {
         status = readByte(Address::broadcast(), VarRecordStatus);
     } catch (const Exception& e) {
@@ -383,12 +389,24 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     } else {
         const std::uint32_t start = platform::tickCount();
         while (status != 0) {
+            spaceStatusPoll(pollStart);
+            pollStart = platform::tickCount();
             status = readByte(Address::broadcast(), VarRecordStatus);
             if (platform::tickCount() - start > StatusTimeoutMs)
                 ENGINE_FAIL(NotAllDataReceived);
         }
     }
     return readText(Address::broadcast(), VarRecord);
+}
+
+void SerialPortVeloxProtocol::spaceStatusPoll(std::uint32_t lastPollStart)
+{
+    // The design pace's reads space the polls by themselves.
+    if (pace() != Pace::Line)
+        return;
+    const std::uint32_t elapsed = platform::tickCount() - lastPollStart;
+    if (elapsed < StatusPollSpacingMs)
+        pauseMs(StatusPollSpacingMs - elapsed);
 }
 
 void SerialPortVeloxProtocol::clearMemory()

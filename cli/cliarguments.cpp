@@ -29,14 +29,22 @@ int parseFormat(std::string text)
     throw std::invalid_argument("invalid format '" + text + "' (use rtf, html, txt or csv)");
 }
 
+morva_velox::Pace parsePace(const std::string& text)
+{
+    if (const auto pace = morva_velox::paceFromName(text))
+        return *pace;
+    throw std::invalid_argument("invalid pace '" + text + "' (use line or design)");
+}
+
 } // namespace
 
 const char* CliArguments::usage()
 {
     return "Usage:\n"
            "  morva_reporter_cli read  [--port PORT] [--baud RATE] [--format rtf|html|txt|csv]\n"
-           "                           [--folder DIR] [--open] [--trace FILE]\n"
+           "                           [--folder DIR] [--open] [--trace FILE] [--pace line|design]\n"
            "  morva_reporter_cli clear [--port PORT] [--baud RATE] [--yes] [--trace FILE]\n"
+           "                           [--pace line|design]\n"
            "  morva_reporter_cli --help | --version\n"
            "\n"
            "read   downloads the unit's nonvolatile memory into a report and prints its path.\n"
@@ -49,6 +57,8 @@ const char* CliArguments::usage()
            "  --folder DIR   folder for the report (default: the folder of morva_reporter.ini)\n"
            "  --open         open the report with the desktop's default application\n"
            "  --trace FILE   write every packet sent and received to FILE\n"
+           "  --pace P       design: pause 20 ms before every read of the port (default);\n"
+           "                 line: read each answer as soon as it has arrived\n"
            "\n"
            "COMn opens the device named by the entry COMn of the group [ports] of\n"
            "morva_reporter.ini, if there is one.\n"
@@ -95,6 +105,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.baud = parseBaud(value());
         } else if (opt == "--trace") {
             a.trace = value();
+        } else if (opt == "--pace") {
+            a.pace = parsePace(value());
         } else if (opt == "--format" && reading) {
             a.format = parseFormat(value());
         } else if (opt == "--folder" && reading) {

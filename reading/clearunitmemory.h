@@ -16,8 +16,9 @@ struct ClearOutcome {
 };
 
 // Erases the unit's nonvolatile memory with one request on an engine of its
-// own, opened on `port` at `baud`.
+// own, opened on `port` at `baud`, read in `pace`.
 ClearOutcome ClearUnitMemory(const std::string& port, int baud,
-                             const morva_velox::SerialPortVeloxProtocol::Trace& trace = {});
+                             const morva_velox::SerialPortVeloxProtocol::Trace& trace = {},
+                             morva_velox::Pace pace = morva_velox::Pace::Design);
 
 #endif
