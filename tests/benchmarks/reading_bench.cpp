@@ -180,7 +180,8 @@ UnitMemory thousandRecords()
     for (int i = 0; i < 1000; ++i) {
         wxString text = wxString::Format("%d\t14.03.2024\t%02d:%02d:%02d\tCH%d Pressure\tThreshold exceeded\t%d.%d",
                                          i + 1, i / 3600 % 24, i / 60 % 60, i % 60, 1 + i % 4, 100 + i % 50, i % 10);
-        text.Pad(60 - text.length(), ' ');
+        if (text.length() < 60)
+            text.Pad(60 - text.length(), ' ');
         records.push_back(text.Left(60));
     }
     UnitMemory memory;
