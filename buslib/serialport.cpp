@@ -2,6 +2,8 @@
 
 #include "buslib/error.h"
 
+#include <chrono>
+
 namespace morva_velox {
 
 SerialPort::SerialPort() = default;
@@ -112,7 +114,7 @@ int SerialPort::read(std::uint8_t* buffer, int count)
         if (m_pace == Pace::Design) {
             got = m_device.read(buffer, wanted, ReadPauseMs);
         } else {
-            const std::uint32_t start = platform::tickCount();
+            const auto start = std::chrono::steady_clock::now();
             got = m_device.read(buffer, wanted, 0);
             if (got == 0)
                 waitOutEmptyRead(start);
@@ -127,11 +129,14 @@ int SerialPort::read(std::uint8_t* buffer, int count)
     return static_cast<int>(got);
 }
 
-void SerialPort::waitOutEmptyRead(std::uint32_t start)
+void SerialPort::waitOutEmptyRead(std::chrono::steady_clock::time_point start)
 {
-    const std::uint32_t elapsed = platform::tickCount() - start;
-    if (elapsed < ReadPauseMs)
-        m_device.pause(ReadPauseMs - elapsed);
+    // A fine clock: the tick count may advance in steps of 16 ms.
+    const auto due = start + std::chrono::milliseconds(ReadPauseMs);
+    for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now()) {
+        if (m_device.pause(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count())))
+            return;
+    }
 }
 
 void SerialPort::purgeInput()

@@ -7,6 +7,7 @@
 #include <wx/thread.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -74,7 +75,7 @@ private:
     static bool stopBitsFit(int byteSize, int stopBits);
     // Lets a read that began at `start` and brought nothing last the design
     // pace's pause, unless the port is woken meanwhile.
-    void waitOutEmptyRead(std::uint32_t start);
+    void waitOutEmptyRead(std::chrono::steady_clock::time_point start);
 
     std::string m_name;
     int m_flowControl = 0;

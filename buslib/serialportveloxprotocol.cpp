@@ -6,6 +6,7 @@
 #include <wx/strconv.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -375,7 +376,8 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     writeWord(Address::broadcast(), VarRecord, index);
 
     std::uint8_t status = 1;
-    std::uint32_t pollStart = platform::tickCount();
+    // A fine clock: the tick count may advance in steps of 16 ms.
+    std::chrono::steady_clock::time_point pollStart = std::chrono::steady_clock::now();
     try {
         status = readByte(Address::broadcast(), VarRecordStatus);
     } catch (const Exception& e) {
@@ -390,7 +392,7 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
         const std::uint32_t start = platform::tickCount();
         while (status != 0) {
             spaceStatusPoll(pollStart);
-            pollStart = platform::tickCount();
+            pollStart = std::chrono::steady_clock::now();
             status = readByte(Address::broadcast(), VarRecordStatus);
             if (platform::tickCount() - start > StatusTimeoutMs)
                 ENGINE_FAIL(NotAllDataReceived);
@@ -399,14 +401,14 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     return readText(Address::broadcast(), VarRecord);
 }
 
-void SerialPortVeloxProtocol::spaceStatusPoll(std::uint32_t lastPollStart)
+void SerialPortVeloxProtocol::spaceStatusPoll(std::chrono::steady_clock::time_point lastPollStart)
 {
     // The design pace's reads space the polls by themselves.
     if (pace() != Pace::Line)
         return;
-    const std::uint32_t elapsed = platform::tickCount() - lastPollStart;
-    if (elapsed < StatusPollSpacingMs)
-        pauseMs(StatusPollSpacingMs - elapsed);
+    const auto due = lastPollStart + std::chrono::milliseconds(StatusPollSpacingMs);
+    for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now())
+        pauseMs(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
 }
 
 void SerialPortVeloxProtocol::clearMemory()

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -122,7 +123,7 @@ private:
     void receiveOnce();
     wxString textValue(const AnswerValue& value);
     // Waits, in the line pace, until the next status poll is due.
-    void spaceStatusPoll(std::uint32_t lastPollStart);
+    void spaceStatusPoll(std::chrono::steady_clock::time_point lastPollStart);
     [[noreturn]] void fail(std::uint32_t code, const char* file, int line);
     void trace(TraceDirection direction, const std::uint8_t* bytes, std::size_t count) const;
 
