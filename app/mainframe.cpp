@@ -29,6 +29,8 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <wx/confbase.h>
+
 #include <cstdlib>
 #include <utility>
 
@@ -94,6 +96,15 @@ wxString WindowLanguage()
     if (!locale || !locale->IsLoaded("MORVA_Reporter"))
         return wxString();
     return locale->GetCanonicalName();
+}
+
+// The pace of the unit's port: the key "pace" of "/communication", which the
+// window reads and never writes; the design pace when it is missing or
+// names no pace.
+morva_velox::Pace ChosenPace(const wxConfigBase* config)
+{
+    const wxString name = config ? config->Read("/communication/pace", wxString()) : wxString();
+    return morva_velox::paceFromName(name.ToStdString()).value_or(morva_velox::Pace::Design);
 }
 
 // A fixed size frame: caption, system menu, minimise and close boxes.
@@ -338,7 +349,7 @@ void MainFrame::ClearUnitMemory()
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
         RefreshPortList();
-        return ::ClearUnitMemory(GetPort(), GetBaudRate());
+        return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, ChosenPace(m_config));
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
 }
@@ -371,7 +382,7 @@ void MainFrame::ShowReadError(const wxString& detail)
 bool MainFrame::StartReading()
 {
     const ChosenPort port = GetPort();
-    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), *this);
+    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), ChosenPace(m_config), *this);
     if (!session->protocol.isOpen())
         throw PortOpenError("mainframe", 122, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 

@@ -62,9 +62,10 @@ public:
     };
 
     // Fills the controls from `settings` and fills `settings` again when
-    // closed. `config` names the devices of the ports ("/ports"); may be
-    // null. `ports` finds the machine's serial ports whenever the port list
-    // is opened; it must outlive the window.
+    // closed. `config` names the devices of the ports ("/ports") and the
+    // pace of their reads ("/communication/pace"); may be null. `ports`
+    // finds the machine's serial ports whenever the port list is opened; it
+    // must outlive the window.
     MainFrame(Settings& settings, const wxConfigBase* config, const morva_velox::PortEnumerator& ports,
               const PortWatchTiming& watch = PortWatchTiming());
     ~MainFrame() override;

@@ -11,10 +11,11 @@
 // the thread reaches the window. Held by shared ownership, so that neither
 // is released while the thread may still use it, however the reading ends.
 struct ReadingSession {
-    ReadingSession(const std::string& port, int baud, ReadingHost& window)
+    ReadingSession(const std::string& port, int baud, morva_velox::Pace pace, ReadingHost& window)
         : protocol(port, false, baud, 'N', 8, 0)
         , host(window)
     {
+        protocol.setPace(pace);
     }
 
     morva_velox::SerialPortVeloxProtocol protocol;

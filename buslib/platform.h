@@ -110,6 +110,8 @@ public:
     // Pauses `pauseMs`, then reads under the time-outs. Returns what arrived;
     // returns early when the line hangs up or fails, or when woken.
     std::size_t read(std::uint8_t* buffer, std::size_t count, unsigned pauseMs);
+    // Waits `pauseMs`, or less when woken; true when woken.
+    bool pause(unsigned pauseMs) const;
     // Writes every byte within the write time-out; false when that fails.
     bool write(const std::uint8_t* buffer, std::size_t count);
     // Waits until every written byte has been sent.

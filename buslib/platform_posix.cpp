@@ -421,6 +421,8 @@ std::size_t SerialDevice::read(std::uint8_t* buffer, std::size_t count, unsigned
     return m_impl->read(buffer, count, pauseMs);
 }
 
+bool SerialDevice::pause(unsigned pauseMs) const { return m_impl->pause(pauseMs); }
+
 bool SerialDevice::write(const std::uint8_t* buffer, std::size_t count)
 {
     return m_impl->write(buffer, count);

@@ -2,6 +2,8 @@
 
 #include "buslib/error.h"
 
+#include <chrono>
+
 namespace morva_velox {
 
 SerialPort::SerialPort() = default;
@@ -108,15 +110,33 @@ int SerialPort::read(std::uint8_t* buffer, int count)
 {
     const std::size_t wanted = count > 0 ? static_cast<std::size_t>(count) : 0;
     std::size_t got = 0;
-    if (isOpen())
-        got = m_device.read(buffer, wanted, ReadPauseMs);
-    else
+    if (isOpen()) {
+        if (m_pace == Pace::Design) {
+            got = m_device.read(buffer, wanted, ReadPauseMs);
+        } else {
+            const auto start = std::chrono::steady_clock::now();
+            got = m_device.read(buffer, wanted, 0);
+            if (got == 0)
+                waitOutEmptyRead(start);
+        }
+    } else {
         platform::sleepMs(ReadPauseMs);
+    }
     if (got == wanted)
         m_lastError = NoError;
     else if (got == 0)
         m_lastError = NoAnswer;
     return static_cast<int>(got);
+}
+
+void SerialPort::waitOutEmptyRead(std::chrono::steady_clock::time_point start)
+{
+    // A fine clock: the tick count may advance in steps of 16 ms.
+    const auto due = start + std::chrono::milliseconds(ReadPauseMs);
+    for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now()) {
+        if (m_device.pause(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count())))
+            return;
+    }
 }
 
 void SerialPort::purgeInput()

@@ -1,11 +1,13 @@
 #ifndef MORVA_VELOX_SERIALPORT_H
 #define MORVA_VELOX_SERIALPORT_H
 
+#include "buslib/pace.h"
 #include "buslib/platform.h"
 
 #include <wx/thread.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -41,8 +43,13 @@ public:
     virtual void clearErrors();
     virtual bool write(const std::uint8_t* buffer, int count);
 
-    // Pauses 20 ms, then reads up to `count` bytes under the time-outs.
+    // Reads up to `count` bytes under the time-outs: in the design pace
+    // after a pause of 20 ms, in the line pace at once (a read that brings
+    // nothing still lasts 20 ms, so that a dead line is not polled
+    // without pause).
     int read(std::uint8_t* buffer, int count);
+    void setPace(Pace pace) { m_pace = pace; }
+    Pace pace() const { return m_pace; }
     bool isOpen() const { return m_open.load(); }
     int lastError() const { return m_lastError.load(); }
     const std::string& portName() const { return m_name; }
@@ -68,12 +75,16 @@ protected:
 
 private:
     static bool stopBitsFit(int byteSize, int stopBits);
+    // Lets a read that began at `start` and brought nothing last the design
+    // pace's pause, unless the port is woken meanwhile.
+    void waitOutEmptyRead(std::chrono::steady_clock::time_point start);
 
     std::string m_name;
     int m_flowControl = 0;
     int m_parity = 'N';
     int m_byteSize = 8;
     int m_stopBits = 0;
+    Pace m_pace = Pace::Design;
     std::atomic<bool> m_open{false};
     std::atomic<int> m_lastError{0};
     wxCriticalSection m_lock;

@@ -6,6 +6,7 @@
 #include <wx/strconv.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -131,6 +132,11 @@ void SerialPortVeloxProtocol::receiveAnswer()
         } catch (const Exception&) {
             if (attempt >= MaxAttempts || isAborted())
                 throw;
+            // The rest of a spoilt answer may still be on its way: give it
+            // the design pace's pause before the input is purged for the
+            // resend, so that it cannot spoil the next answer in turn.
+            if (pace() == Pace::Line)
+                pauseMs(SerialPort::ReadPauseMs);
             sendRequest(m_lastHeader, m_lastBlock, m_lastBlockLength);
         }
     }
@@ -370,6 +376,8 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     writeWord(Address::broadcast(), VarRecord, index);
 
     std::uint8_t status = 1;
+    // A fine clock: the tick count may advance in steps of 16 ms.
+    std::chrono::steady_clock::time_point pollStart = std::chrono::steady_clock::now();
     try {
         status = readByte(Address::broadcast(), VarRecordStatus);
     } catch (const Exception& e) {
@@ -383,12 +391,24 @@ wxString SerialPortVeloxProtocol::readRecord(std::uint16_t index)
     } else {
         const std::uint32_t start = platform::tickCount();
         while (status != 0) {
+            spaceStatusPoll(pollStart);
+            pollStart = std::chrono::steady_clock::now();
             status = readByte(Address::broadcast(), VarRecordStatus);
             if (platform::tickCount() - start > StatusTimeoutMs)
                 ENGINE_FAIL(NotAllDataReceived);
         }
     }
     return readText(Address::broadcast(), VarRecord);
+}
+
+void SerialPortVeloxProtocol::spaceStatusPoll(std::chrono::steady_clock::time_point lastPollStart)
+{
+    // The design pace's reads space the polls by themselves.
+    if (pace() != Pace::Line)
+        return;
+    const auto due = lastPollStart + std::chrono::milliseconds(StatusPollSpacingMs);
+    for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now())
+        pauseMs(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
 }
 
 void SerialPortVeloxProtocol::clearMemory()

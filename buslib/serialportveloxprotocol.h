@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -55,6 +56,9 @@ public:
     static constexpr std::size_t TextCapacity = 1024;
     static constexpr unsigned StatusTimeoutMs = 10000;
     static constexpr unsigned NoStatusWaitMs = 1000;
+    // In the line pace, a record that is not ready has its status asked
+    // no more often than this.
+    static constexpr unsigned StatusPollSpacingMs = 20;
 
     SerialPortVeloxProtocol(const std::string& portName, bool slow, int baud, int parity,
                             int byteSize, int stopBits);
@@ -118,6 +122,8 @@ private:
                     const std::uint8_t* value, std::size_t size);
     void receiveOnce();
     wxString textValue(const AnswerValue& value);
+    // Waits, in the line pace, until the next status poll is due.
+    void spaceStatusPoll(std::chrono::steady_clock::time_point lastPollStart);
     [[noreturn]] void fail(std::uint32_t code, const char* file, int line);
     void trace(TraceDirection direction, const std::uint8_t* bytes, std::size_t count) const;
 

@@ -29,6 +29,13 @@ int parseFormat(std::string text)
     throw std::invalid_argument("invalid format '" + text + "' (use rtf, html, txt or csv)");
 }
 
+morva_velox::Pace parsePace(const std::string& text)
+{
+    if (const auto pace = morva_velox::paceFromName(text))
+        return *pace;
+    throw std::invalid_argument("invalid pace '" + text + "' (use line or design)");
+}
+
 } // namespace
 
 const char* CliArguments::usage()
@@ -52,6 +59,8 @@ const char* CliArguments::usage()
            "  --folder DIR   read: folder for the report (default: the folder of morva_reporter.ini)\n"
            "  --open         read: open the report with the desktop's default application\n"
            "  --trace FILE   write every packet sent and received to FILE\n"
+           "  --pace P       design: pause 20 ms before every read of the port (default);\n"
+           "                 line: read each answer as soon as it has arrived\n"
            "  --yes          clear: erase without asking\n"
            "  -h, --help     show this help and end\n"
            "  --version      show the version and end\n"
@@ -110,6 +119,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.baud = parseBaud(value());
         } else if (opt == "--trace") {
             a.trace = value();
+        } else if (opt == "--pace") {
+            a.pace = parsePace(value());
         } else if (opt == "--format" && reading) {
             a.format = parseFormat(value());
         } else if (opt == "--folder" && reading) {

@@ -1,6 +1,8 @@
 #ifndef MORVA_CLIARGUMENTS_H
 #define MORVA_CLIARGUMENTS_H
 
+#include "buslib/pace.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@ struct CliArguments {
     int format = 0; // 0 RTF, 1 HTML, 2 TXT, 3 CSV
     std::optional<std::string> folder;
     std::optional<std::string> trace;
+    morva_velox::Pace pace = morva_velox::Pace::Design;
     bool open = false;
     bool yes = false;
 

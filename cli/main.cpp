@@ -84,7 +84,13 @@ private:
 // Writes every packet to a file: time in ms, direction, bytes in hex.
 class PacketTrace {
 public:
-    explicit PacketTrace(const std::string& path) : m_file(path), m_start(morva_velox::platform::tickCount()) {}
+    // The first line names the pace of the reads.
+    PacketTrace(const std::string& path, morva_velox::Pace pace)
+        : m_file(path), m_start(morva_velox::platform::tickCount())
+    {
+        m_file << "       0 pace " << morva_velox::paceName(pace) << '\n';
+        m_file.flush();
+    }
     bool good() const { return m_file.good(); }
 
     morva_velox::SerialPortVeloxProtocol::Trace function()
@@ -139,6 +145,7 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
              PacketTrace* trace)
 {
     morva_velox::SerialPortVeloxProtocol protocol(port.device, false, args.baud, 'N', 8, 0);
+    protocol.setPace(args.pace);
     if (trace)
         protocol.setTrace(trace->function());
     if (!protocol.isOpen()) {
@@ -208,7 +215,8 @@ int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* tra
         }
     }
     const ClearOutcome outcome
-        = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace());
+        = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace(),
+                          args.pace);
     if (outcome.ok) {
         std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
         return ExitOk;
@@ -266,7 +274,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<PacketTrace> trace;
     if (args.trace) {
-        trace = std::make_unique<PacketTrace>(*args.trace);
+        trace = std::make_unique<PacketTrace>(*args.trace, args.pace);
         if (!trace->good()) {
             printError("cannot write the trace file " + wxString::FromUTF8(args.trace->c_str()));
             return ExitFailed;

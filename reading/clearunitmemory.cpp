@@ -6,10 +6,12 @@
 #include <wx/intl.h>
 
 ClearOutcome ClearUnitMemory(const ChosenPort& port, int baud,
-                             const morva_velox::SerialPortVeloxProtocol::Trace& trace)
+                             const morva_velox::SerialPortVeloxProtocol::Trace& trace,
+                             morva_velox::Pace pace)
 {
     morva_velox::SerialPortVeloxProtocol protocol(port.device, false, baud, 'N', 8, 0);
     protocol.setTrace(trace);
+    protocol.setPace(pace);
     try {
         protocol.clearMemory();
         return {true, _("Unit memory cleaned successfully"), wxOK | wxCENTRE | wxICON_INFORMATION};

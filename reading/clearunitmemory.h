@@ -17,9 +17,10 @@ struct ClearOutcome {
 };
 
 // Erases the unit's nonvolatile memory with one request on an engine of its
-// own, opened on `port` at `baud`. When the port does not open, the message
-// says why.
+// own, opened on `port` at `baud`, read in `pace`. When the port does not
+// open, the message says why.
 ClearOutcome ClearUnitMemory(const ChosenPort& port, int baud,
-                             const morva_velox::SerialPortVeloxProtocol::Trace& trace = {});
+                             const morva_velox::SerialPortVeloxProtocol::Trace& trace = {},
+                             morva_velox::Pace pace = morva_velox::Pace::Design);
 
 #endif

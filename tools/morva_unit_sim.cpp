@@ -11,6 +11,7 @@
 #include <wx/init.h>
 #include <wx/stdpaths.h>
 
+#include <chrono>
 #include <csignal>
 #include <exception>
 #include <iostream>
@@ -31,6 +32,8 @@ wxString sampleMemoryFile()
 struct Options {
     wxString memoryFile;
     long statusBusyPolls = 0;
+    long latencyMs = 0;
+    long baud = 0;
     bool hasStatus = true;
     bool hasTableSelection = true;
     bool control = false;
@@ -49,6 +52,11 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
          wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "no-status", "the unit has no record status variable", wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "no-table-selection", "the unit cannot select tables", wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "latency", "every answer this many milliseconds late (default 0)",
+         wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_OPTION, nullptr, "baud", "a line with a speed: take requests in and send answers no faster than this rate, "
+         "10 bits a byte (default: the pseudo-terminal's instant line)",
+         wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "control", "serve a control channel on 127.0.0.1 (its port on the second line)",
          wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END,
@@ -67,6 +75,13 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
     if (!parser.Found("memory", &options.memoryFile))
         options.memoryFile = sampleMemoryFile();
     parser.Found("status-busy", &options.statusBusyPolls);
+    parser.Found("latency", &options.latencyMs);
+    parser.Found("baud", &options.baud);
+    if (options.latencyMs < 0 || options.baud < 0) {
+        std::cerr << "morva_unit_sim: --latency and --baud take no negative values\n";
+        exitCode = 1;
+        return false;
+    }
     options.hasStatus = !parser.Found("no-status");
     options.hasTableSelection = !parser.Found("no-table-selection");
     options.control = parser.Found("control");
@@ -104,6 +119,8 @@ int main(int argc, char** argv)
         unit.setHasStatusVariable(options.hasStatus);
         unit.setHasTableSelection(options.hasTableSelection);
         unit.setStatusBusyPolls(static_cast<int>(options.statusBusyPolls));
+        unit.setAnswerLatency(std::chrono::milliseconds(options.latencyMs));
+        unit.setLineBaud(static_cast<unsigned>(options.baud));
         std::cout << unit.portPath() << std::endl;
         std::unique_ptr<morva_sim::ControlServer> control;
         if (options.control) {

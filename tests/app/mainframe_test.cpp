@@ -34,6 +34,9 @@
 #include <wx/translation.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <chrono>
+
 using morva_sim::Fault;
 using morva_sim::FaultRule;
 using morva_sim::SimulatedUnit;
@@ -494,6 +497,45 @@ TEST_F(WindowTest, CancelMakesAReportOfWhatWasRead)
     EXPECT_TRUE(text.Contains("r0"));
     EXPECT_FALSE(text.Contains("r199"));
     ExpectIdle();
+}
+
+TEST_F(WindowTest, ReadsInThePaceThatTheSettingsName)
+{
+    PlugUnit(Tables({8}));
+    OpenWindow();
+    const struct {
+        const char* value; // null: no key
+        bool line;
+    } rows[] = {{nullptr, false}, {"line", true}, {"design", false}, {"Line", true}, {"quick", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value ? row.value : "(no key)");
+        // Read afresh at every Get data.
+        PlugUnit(Tables({8}));
+        if (row.value)
+            ports->Write("/communication/pace", row.value);
+        else
+            ports->DeleteEntry("/communication/pace");
+        shown.clear();
+        wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+
+        // The time from one request to the next: at least the 20 ms pause
+        // of a port read in the design pace, far less in the line pace.
+        const auto requests = unit->requests();
+        ASSERT_GE(requests.size(), 8u * 3);
+        std::vector<long> gaps;
+        for (std::size_t i = 1; i < requests.size(); ++i)
+            gaps.push_back(static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                requests[i].time - requests[i - 1].time).count()));
+        std::sort(gaps.begin(), gaps.end());
+        if (row.line)
+            EXPECT_LT(gaps[gaps.size() / 2], 10000) << "median gap in microseconds";
+        else
+            EXPECT_GE(gaps.front(), 15000) << "shortest gap in microseconds";
+    }
+    // The window only reads the key.
+    EXPECT_EQ(ports->Read("/communication/pace", wxString()), "quick");
 }
 
 TEST_F(WindowTest, HangingPortIsGivenUpWithoutReport)

@@ -61,9 +61,21 @@ protected:
     SerialPortVeloxProtocol protocol{unit.portPath(), false, 115200, 'N', 8, 0};
 };
 
+// The exchange is the same in both paces: the same requests, resends and
+// outcomes.
+class PacedProtocolTest : public ProtocolTest, public ::testing::WithParamInterface<Pace> {
+protected:
+    void SetUp() override { protocol.setPace(GetParam()); }
+    // What each port read waits before it looks at the line.
+    long readPauseMs() const { return GetParam() == Pace::Design ? long{SerialPort::ReadPauseMs} : 0; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paces, PacedProtocolTest, ::testing::Values(Pace::Design, Pace::Line),
+                         [](const ::testing::TestParamInfo<Pace>& info) { return paceName(info.param); });
+
 } // namespace
 
-TEST_F(ProtocolTest, ReadsTheMemoryAndSendsTheExactRequests)
+TEST_P(PacedProtocolTest, ReadsTheMemoryAndSendsTheExactRequests)
 {
     ASSERT_TRUE(protocol.isOpen());
     protocol.selectTable(1);
@@ -99,25 +111,26 @@ TEST_F(ProtocolTest, UnknownTableIsAskedSixTimes)
     EXPECT_NO_THROW(protocol.selectTable(2));
 }
 
-TEST_F(ProtocolTest, SilentUnitGivesNoAnswerAfterSixSends)
+TEST_P(PacedProtocolTest, SilentUnitGivesNoAnswerAfterSixSends)
 {
     unit.addFault(FaultRule{Fault::silence(), {}, {}, {}, -1});
     const auto start = Clock::now();
     EXPECT_EQ(codeOf([&] { protocol.readRecordCount(); }), NoAnswer);
     const long ms = msSince(start);
     EXPECT_EQ(unit.requestCount(), 6u);
-    EXPECT_GT(ms, 6 * 520);
-    EXPECT_LT(ms, 6 * 520 + 2500);
+    // Each attempt waits out the read time-out of 500 ms + 1 ms a byte.
+    EXPECT_GT(ms, 6 * (500 + readPauseMs()));
+    EXPECT_LT(ms, 6 * (514 + readPauseMs()) + 2500);
 }
 
-TEST_F(ProtocolTest, PartialHeaderGivesNotAllDataReceived)
+TEST_P(PacedProtocolTest, PartialHeaderGivesNotAllDataReceived)
 {
     unit.addFault(FaultRule{Fault::partialHeader(10), {}, {}, {}, -1});
     EXPECT_EQ(codeOf([&] { protocol.readRecordCount(); }), NotAllDataReceived);
     EXPECT_EQ(unit.requestCount(), 6u);
 }
 
-TEST_F(ProtocolTest, DamagedAnswersAreAskedAgain)
+TEST_P(PacedProtocolTest, DamagedAnswersAreAskedAgain)
 {
     struct Row {
         const char* name;
@@ -146,7 +159,7 @@ TEST_F(ProtocolTest, DamagedAnswersAreAskedAgain)
     }
 }
 
-TEST_F(ProtocolTest, ErrorAnswersReachTheCallerAfterSixSends)
+TEST_P(PacedProtocolTest, ErrorAnswersReachTheCallerAfterSixSends)
 {
     for (std::uint8_t code : {std::uint8_t{UnknownVariable}, std::uint8_t{BusyWillAnswerLater}}) {
         unit.clearRequests();
@@ -272,14 +285,22 @@ TEST_F(ProtocolTest, WritesEveryDataType)
     EXPECT_EQ(unit.requestCount(), 0u);
 }
 
-TEST_F(ProtocolTest, RecordStatusIsPolledUntilReady)
+TEST_P(PacedProtocolTest, RecordStatusIsPolledUntilReady)
 {
     unit.setStatusBusyPolls(1);
     EXPECT_EQ(protocol.readRecord(1), "01.02.2026\t10:05\tT1\t21.7 C");
     EXPECT_EQ(requestsFor(VarRecordStatus), 2u);
+
+    // A busy unit is not flooded: polls at least 20 ms apart in either pace.
+    unit.clearRequests();
+    unit.setStatusBusyPolls(5);
+    const auto start = Clock::now();
+    EXPECT_EQ(protocol.readRecord(0), "01.02.2026\t10:00\tT1\t21.5 C");
+    EXPECT_GE(msSince(start), 5 * 20);
+    EXPECT_EQ(requestsFor(VarRecordStatus), 6u);
 }
 
-TEST_F(ProtocolTest, MissingStatusVariableMeansAFixedWait)
+TEST_P(PacedProtocolTest, MissingStatusVariableMeansAFixedWait)
 {
     unit.setHasStatusVariable(false);
     const auto start = Clock::now();
@@ -311,6 +332,24 @@ TEST_F(ProtocolTest, ClearMemory)
 
     unit.addFault(FaultRule{Fault::errorAnswer(UnsupportedCommand), {}, {}, {}, -1});
     EXPECT_EQ(codeOf([&] { protocol.clearMemory(); }), UnsupportedCommand);
+}
+
+TEST_F(ProtocolTest, LinePaceReadsAnAnswerAsSoonAsItIsThere)
+{
+    // The design pace pauses 20 ms before each of a transaction's reads.
+    const int transactions = 20;
+    for (const Pace pace : {Pace::Design, Pace::Line}) {
+        SCOPED_TRACE(paceName(pace));
+        protocol.setPace(pace);
+        const auto start = Clock::now();
+        for (int i = 0; i < transactions; ++i)
+            EXPECT_EQ(protocol.readRecordCount(), 2);
+        const long ms = msSince(start);
+        if (pace == Pace::Design)
+            EXPECT_GE(ms, transactions * 2 * 20);
+        else
+            EXPECT_LT(ms, transactions * 20) << "as long as one pause a transaction";
+    }
 }
 
 TEST(ProtocolPort, ClosedPortFailsEveryTransaction)

@@ -297,6 +297,68 @@ TEST_F(SerialPortTest, HangUpEndsAReadAtOnce)
     EXPECT_LT(msSince(again), 300);
 }
 
+TEST_F(SerialPortTest, LinePaceReadsWhatIsThereAtOnce)
+{
+    // Twenty reads of bytes that are waiting: the design pace pauses 20 ms
+    // before each, the line pace not at all.
+    const Bytes answer = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    const int reads = 20;
+    for (const Pace pace : {Pace::Design, Pace::Line}) {
+        SCOPED_TRACE(paceName(pace));
+        port.setPace(pace);
+        long ms = 0;
+        for (int i = 0; i < reads; ++i) {
+            pty.send(answer);
+            std::uint8_t in[14] = {};
+            const auto start = Clock::now();
+            ASSERT_EQ(port.read(in, 14), 14);
+            ms += msSince(start);
+            EXPECT_EQ(Bytes(in, in + 14), answer);
+            EXPECT_EQ(port.lastError(), NoError);
+        }
+        if (pace == Pace::Design)
+            EXPECT_GE(ms, reads * 20);
+        else
+            EXPECT_LT(ms, reads * 20 / 2);
+    }
+
+    // Bytes that come later end the read as soon as the last is in, not
+    // after the inter-byte gap or the total time-out.
+    std::thread farEnd([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.send({1, 2, 3});
+    });
+    std::uint8_t in[3] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(port.read(in, 3), 3);
+    const long ms = msSince(start);
+    farEnd.join();
+    EXPECT_GE(ms, 25);
+    EXPECT_LT(ms, 300);
+}
+
+TEST_F(SerialPortTest, LinePaceDoesNotSpinOnAHungUpLine)
+{
+    port.setPace(Pace::Line);
+    pty.closeMaster();
+    // Every read that brings nothing still lasts the design pace's pause.
+    std::uint8_t in[16];
+    const auto start = Clock::now();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(port.read(in, 16), 0);
+    const long ms = msSince(start);
+    EXPECT_GE(ms, 5 * (20 - 2));
+    EXPECT_LT(ms, 5 * 300);
+    EXPECT_EQ(port.lastError(), NoAnswer);
+
+    // An abort still ends such reads at once.
+    port.abort();
+    const auto again = Clock::now();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(port.read(in, 16), 0);
+    EXPECT_LT(msSince(again), 10 * 20 / 2);
+}
+
 TEST_F(SerialPortTest, SettersKeepTheirRefusals)
 {
     port.setStopBits(1); // one and a half needs 5 data bits

@@ -321,7 +321,8 @@ TEST_F(CliTest, FailuresAndUsageErrors)
 
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"read", "--baud", "12345"}, {"read", "--format", "pdf"},
-          {"read", "--yes"}, {"clear", "--format", "txt"}, {"erase"}, {}, {"read", "--port"}}) {
+          {"read", "--yes"}, {"clear", "--format", "txt"}, {"erase"}, {}, {"read", "--port"},
+          {"read", "--pace", "fast"}, {"clear", "--pace"}}) {
         r = run(args, dir);
         EXPECT_EQ(r.exitCode, 2) << r.err;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos);
@@ -331,6 +332,37 @@ TEST_F(CliTest, FailuresAndUsageErrors)
     EXPECT_NE(r.out.find("morva_reporter_cli read"), std::string::npos);
     EXPECT_NE(r.out.find("/usr/share/morva_reporter/help"), std::string::npos) << r.out;
     EXPECT_EQ(unit.requestCount(), 0u);
+}
+
+TEST_F(CliTest, BothPacesSendTheSameRequestsAndMakeTheSameReport)
+{
+    std::vector<std::vector<morva_sim::ReceivedRequest>> requests;
+    std::vector<std::string> reports;
+    for (const char* pace : std::initializer_list<const char*>{"design", "line", "LINE", nullptr}) {
+        SCOPED_TRACE(pace ? pace : "(default)");
+        unit.clearRequests();
+        std::vector<std::string> args = readArgs("txt");
+        args.insert(args.end(), {"--trace", dir + "/trace.txt"});
+        if (pace)
+            args.insert(args.end(), {"--pace", pace});
+        const Result r = run(args, dir);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        // The trace names the pace first; the design pace is the default.
+        const std::string trace = fileText(dir + "/trace.txt");
+        const std::string named = std::string(pace && pace[0] != 'd' ? "line" : "design");
+        EXPECT_EQ(trace.substr(0, trace.find('\n')), "       0 pace " + named);
+        // The report without its first line, which holds the time.
+        const std::string report = fileText(lastLine(r.out));
+        reports.push_back(report.substr(report.find('\n')));
+        wxRemoveFile(lastLine(r.out));
+        requests.push_back(unit.requests());
+    }
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i], reports[0]);
+        ASSERT_EQ(requests[i].size(), requests[0].size());
+        for (std::size_t k = 0; k < requests[0].size(); ++k)
+            EXPECT_EQ(requests[i][k].bytes, requests[0][k].bytes) << "request " << k;
+    }
 }
 
 TEST_F(CliTest, SilentUnitMakesNoReport)

@@ -1,7 +1,7 @@
 // A noisy line loses nothing: the whole memory is read through the real
 // engine and reading algorithm from a simulated unit whose answers are
 // spoilt at random (at a fixed seed), and the report comes out byte for
-// byte as from a clean reading.
+// byte as from a clean reading, in either pace of the port's reads.
 //
 // MORVA_SOAK_RECORDS sets the number of records (200 when unset); the long
 // run (scripts/soak-long.sh) reads 2,000.
@@ -33,6 +33,7 @@ using morva_sim::Fault;
 using morva_sim::FaultRule;
 using morva_sim::SimulatedUnit;
 using morva_sim::UnitMemory;
+using morva_velox::Pace;
 using morva_velox::SerialPortVeloxProtocol;
 using Clock = std::chrono::steady_clock;
 
@@ -164,7 +165,7 @@ wxString fileBytes(const wxString& name)
     return bytes;
 }
 
-class FaultSoakTest : public ::testing::Test {
+class FaultSoakTest : public ::testing::TestWithParam<Pace> {
 protected:
     void SetUp() override
     {
@@ -190,9 +191,12 @@ protected:
     const wxDateTime when{14, wxDateTime::Mar, 2024, 12, 0, 0};
 };
 
+INSTANTIATE_TEST_SUITE_P(Paces, FaultSoakTest, ::testing::Values(Pace::Design, Pace::Line),
+                         [](const ::testing::TestParamInfo<Pace>& info) { return morva_velox::paceName(info.param); });
+
 } // namespace
 
-TEST_F(FaultSoakTest, NoisyLineLosesNothing)
+TEST_P(FaultSoakTest, NoisyLineLosesNothing)
 {
     const int records = soakRecords();
     const UnitMemory memory = soakMemory(records);
@@ -206,6 +210,7 @@ TEST_F(FaultSoakTest, NoisyLineLosesNothing)
         unit.addFault(rule);
     SerialPortVeloxProtocol protocol(unit.portPath(), false, 115200, 'N', 8, 0);
     ASSERT_TRUE(protocol.isOpen());
+    protocol.setPace(GetParam());
 
     QuietHost host;
     MemoryReader reader(host, protocol);
@@ -216,7 +221,8 @@ TEST_F(FaultSoakTest, NoisyLineLosesNothing)
     const std::map<std::string, int> faults = plan.applied(requests);
 
     int faultCount = 0;
-    std::printf("soak: %d records in 3 tables, %zu requests, %.1f s\n", records, requests, seconds);
+    std::printf("soak (%s pace): %d records in 3 tables, %zu requests, %.1f s\n", morva_velox::paceName(GetParam()),
+                records, requests, seconds);
     for (const auto& [kind, count] : faults) {
         std::printf("soak:   %-20s %d\n", kind.c_str(), count);
         faultCount += count;

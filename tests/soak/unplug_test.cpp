@@ -1,5 +1,6 @@
 // The cable pulled in the middle of a reading: the reading ends with the
-// error, makes no report, and neither hangs nor spins while it ends.
+// error, makes no report, and neither hangs nor spins while it ends, in
+// either pace of the port's reads.
 #include "reading/memoryreader.h"
 #include "reading/readinghost.h"
 #include "buslib/error.h"
@@ -16,6 +17,7 @@
 
 using morva_sim::SimulatedUnit;
 using morva_sim::UnitMemory;
+using morva_velox::Pace;
 using morva_velox::SerialPortVeloxProtocol;
 using Clock = std::chrono::steady_clock;
 
@@ -65,9 +67,14 @@ private:
     wxString m_marker;
 };
 
+class UnplugTest : public ::testing::TestWithParam<Pace> {};
+
+INSTANTIATE_TEST_SUITE_P(Paces, UnplugTest, ::testing::Values(Pace::Design, Pace::Line),
+                         [](const ::testing::TestParamInfo<Pace>& info) { return morva_velox::paceName(info.param); });
+
 } // namespace
 
-TEST(UnplugTest, ReadingEndsWithTheErrorAndNoReport)
+TEST_P(UnplugTest, ReadingEndsWithTheErrorAndNoReport)
 {
     UnitMemory memory;
     std::vector<wxString> records;
@@ -79,6 +86,7 @@ TEST(UnplugTest, ReadingEndsWithTheErrorAndNoReport)
     SimulatedUnit unit(memory);
     SerialPortVeloxProtocol protocol(unit.portPath(), false, 115200, 'N', 8, 0);
     ASSERT_TRUE(protocol.isOpen());
+    protocol.setPace(GetParam());
     UnpluggingHost host(unit, "(5 record from 20)");
     MemoryReader reader(host, protocol);
     reader.Read();
@@ -95,10 +103,12 @@ TEST(UnplugTest, ReadingEndsWithTheErrorAndNoReport)
 
     // Each failed attempt ends at its read deadline, far inside the 40 s
     // after which the window's port watch gives a read up as hung; a port
-    // read pauses before it looks at the line, so the attempts do not spin.
+    // read pauses before it looks at the line, or in the line pace lasts
+    // the pause when the line brings nothing, so the attempts do not spin.
     const double wall = std::chrono::duration<double>(host.doneAt - *host.unpluggedAt).count();
     const double cpu = host.cpuAtDone - host.cpuAtUnplug;
-    std::printf("unplug: reading ended %.2f s after the unplug, %.3f s of CPU\n", wall, cpu);
+    std::printf("unplug (%s pace): reading ended %.2f s after the unplug, %.3f s of CPU\n",
+                morva_velox::paceName(GetParam()), wall, cpu);
     EXPECT_LT(wall, 40.0);
     EXPECT_LT(cpu, 0.5 * wall + 0.2);
 }

@@ -122,3 +122,26 @@ TEST(ProgramTest, ReportsAMissingMemoryFile)
     EXPECT_NE(program.errors().find("/nonexistent/unitsim.txt"), std::string::npos);
     EXPECT_EQ(program.exitCode(), 1);
 }
+
+TEST(ProgramTest, LineSpeedAndLatencyAreOptIn)
+{
+    // The write answer (14 bytes) to a 21-byte request: 35 bytes at 4800
+    // baud take 73 ms, and the latency adds 50.
+    for (const bool slow : {false, true}) {
+        SCOPED_TRACE(slow);
+        Program program(slow ? std::vector<std::string>{"--baud", "4800", "--latency", "50"}
+                             : std::vector<std::string>{});
+        HostLine line(program.firstLine());
+        const auto start = std::chrono::steady_clock::now();
+        line.send(writeWordRequest(VarRecord, 0));
+        EXPECT_EQ(line.receive(writeAnswer().size()), writeAnswer());
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        if (slow)
+            EXPECT_GE(ms.count(), 73 + 50 - 1);
+        else
+            EXPECT_LT(ms.count(), 73 + 50 - 1);
+    }
+    Program refused({"--latency", "-5"});
+    EXPECT_EQ(refused.firstLine(), "");
+    EXPECT_EQ(refused.exitCode(), 1);
+}

@@ -84,13 +84,38 @@ TEST(Win32SerialPortOpen, FailuresLeaveThePortClosed)
 
 TEST_F(Win32SerialPortTest, ReadTimeoutsOfASilentLine)
 {
-    // The pause, then 500 ms + 1 ms a byte.
-    for (const int count : {14, 100}) {
-        const long ms = timedRead(count, 0);
-        EXPECT_EQ(port.lastError(), NoAnswer);
-        EXPECT_GE(ms, 20 + 500 + count - 5) << count;
-        EXPECT_LT(ms, 1500) << count;
+    // The design pace's pause, then 500 ms + 1 ms a byte: the driver's
+    // time-outs are the same in the line pace.
+    for (const Pace pace : {Pace::Design, Pace::Line}) {
+        port.setPace(pace);
+        const long pause = pace == Pace::Design ? 20 : 0;
+        for (const int count : {14, 100}) {
+            const long ms = timedRead(count, 0);
+            EXPECT_EQ(port.lastError(), NoAnswer);
+            EXPECT_GE(ms, pause + 500 + count - 5) << paceName(pace) << ' ' << count;
+            EXPECT_LT(ms, 1500) << paceName(pace) << ' ' << count;
+        }
     }
+}
+
+TEST_F(Win32SerialPortTest, LinePaceReadsTheAnswerWithoutThePause)
+{
+    // Ten answers read in each pace: the design pace pauses 20 ms before
+    // each read, the line pace reads at once and waits only for the bytes.
+    const int answers = 10;
+    long total[2] = {0, 0};
+    for (const Pace pace : {Pace::Design, Pace::Line}) {
+        port.setPace(pace);
+        for (int i = 0; i < answers; ++i) {
+            unit.clearRequests();
+            ASSERT_TRUE(port.write(SelectTable1.data(), static_cast<int>(SelectTable1.size())));
+            ASSERT_TRUE(unit.waitForRequests(1, std::chrono::seconds(2)));
+            total[static_cast<int>(pace)] += timedRead(14, 14);
+            EXPECT_EQ(port.lastError(), NoError);
+        }
+    }
+    EXPECT_GE(total[0], answers * 20);
+    EXPECT_LT(total[1], total[0] - answers * 10) << "design " << total[0] << " ms, line " << total[1] << " ms";
 }
 
 TEST_F(Win32SerialPortTest, WritesARequestAndReadsTheAnswer)

@@ -18,8 +18,6 @@
 namespace morva_sim {
 
 using namespace morva_velox;
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 // A packet whose bytes stop coming for this long is given up.
@@ -33,9 +31,14 @@ int pollTimeout(std::chrono::milliseconds ms)
     return static_cast<int>(clamped);
 }
 
-std::chrono::milliseconds remainingUntil(Clock::time_point deadline)
+std::chrono::milliseconds remainingUntil(SimulatedUnit::Clock::time_point deadline)
 {
-    return std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return std::chrono::ceil<std::chrono::milliseconds>(deadline - SimulatedUnit::Clock::now());
+}
+
+timespec toTimespec(std::chrono::nanoseconds d)
+{
+    return timespec{static_cast<time_t>(d.count() / 1000000000), static_cast<long>(d.count() % 1000000000)};
 }
 
 FileDescriptor makeStopSignal()
@@ -116,6 +119,12 @@ void SimulatedUnit::setAnswerLatency(std::chrono::milliseconds latency)
     m_latency = latency;
 }
 
+void SimulatedUnit::setLineBaud(unsigned baud)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_line = LineModel(baud);
+}
+
 void SimulatedUnit::addFault(const FaultRule& rule)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -129,6 +138,7 @@ void SimulatedUnit::reset(UnitMemory memory)
     m_faults.clear();
     m_requests.clear();
     m_latency = std::chrono::milliseconds(0);
+    m_line = LineModel();
 }
 
 std::vector<ReceivedRequest> SimulatedUnit::requests() const
@@ -183,12 +193,13 @@ void SimulatedUnit::serve()
             continue;
         if (got <= 0) {
             // The line is gone; nothing is left to do but wait to be stopped.
-            pause(std::chrono::milliseconds::max());
+            pauseUntil(Clock::time_point::max());
             return;
         }
+        const Clock::time_point arrived = received(static_cast<std::size_t>(got));
         const RequestParser::Result result = parser.feed(buffer.data(), static_cast<std::size_t>(got));
         for (const Bytes& request : result.packets) {
-            if (!handle(request))
+            if (!handle(request, arrived))
                 return;
         }
         if (result.headerCorrupted)
@@ -196,12 +207,18 @@ void SimulatedUnit::serve()
     }
 }
 
-bool SimulatedUnit::handle(const Bytes& request)
+SimulatedUnit::Clock::time_point SimulatedUnit::received(std::size_t bytes)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_line.receive(bytes, Clock::now());
+}
+
+bool SimulatedUnit::handle(const Bytes& request, Clock::time_point arrived)
 {
     const Reaction reaction = react(request);
-    if (!pause(reaction.delay))
+    if (!pauseUntil(arrived + reaction.delay))
         return false;
-    return reaction.bytes.empty() || writeAll(reaction.bytes);
+    return reaction.bytes.empty() || send(reaction.bytes, reaction.line);
 }
 
 SimulatedUnit::Reaction SimulatedUnit::react(const Bytes& request)
@@ -216,6 +233,7 @@ SimulatedUnit::Reaction SimulatedUnit::react(const Bytes& request)
 
     Reaction reaction;
     reaction.delay = m_latency;
+    reaction.line = m_line;
     FaultRule* rule = matchingFault(index, request);
     std::vector<Bytes> answers;
     if (!dataChecksumGood(request))
@@ -252,31 +270,49 @@ void SimulatedUnit::discardPendingInput() const
     }
 }
 
-bool SimulatedUnit::pause(std::chrono::milliseconds delay) const
+bool SimulatedUnit::pauseUntil(Clock::time_point deadline) const
 {
-    if (delay <= std::chrono::milliseconds::zero())
-        return true;
-    const bool forever = delay == std::chrono::milliseconds::max();
-    const Clock::time_point deadline = forever ? Clock::time_point::max() : Clock::now() + delay;
+    const bool forever = deadline == Clock::time_point::max();
     for (;;) {
+        timespec left{};
+        if (!forever) {
+            const Clock::duration rest = deadline - Clock::now();
+            if (rest <= Clock::duration::zero())
+                return true;
+            left = toTimespec(rest);
+        }
+        // Finer than poll's milliseconds: a fast line's bytes are a tenth of one apart.
         pollfd stop{m_stopSignal.get(), POLLIN, 0};
-        const int timeout = forever ? -1 : pollTimeout(remainingUntil(deadline));
-        const int ready = ::poll(&stop, 1, timeout);
+        const int ready = ::ppoll(&stop, 1, forever ? nullptr : &left, nullptr);
         if (ready > 0)
             return false;
-        if (ready == 0 && !forever && Clock::now() >= deadline)
-            return true;
         if (ready < 0 && errno != EINTR)
             return false;
     }
 }
 
-bool SimulatedUnit::writeAll(const Bytes& bytes) const
+bool SimulatedUnit::send(const Bytes& bytes, const LineModel& line) const
+{
+    if (line.instant())
+        return writeAll(bytes.data(), bytes.size());
+    // Each burst goes out when its last byte would have crossed the line.
+    const Clock::time_point start = Clock::now();
+    const std::size_t burst = line.burstSize();
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const std::size_t next = std::min(bytes.size(), sent + burst);
+        if (!pauseUntil(start + line.transferTime(next)) || !writeAll(bytes.data() + sent, next - sent))
+            return false;
+        sent = next;
+    }
+    return true;
+}
+
+bool SimulatedUnit::writeAll(const std::uint8_t* bytes, std::size_t count) const
 {
     const Clock::time_point deadline = Clock::now() + WriteGiveUp;
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(m_pty.master(), bytes.data() + done, bytes.size() - done);
+    while (done < count) {
+        const ssize_t put = ::write(m_pty.master(), bytes + done, count - done);
         if (put > 0) {
             done += static_cast<std::size_t>(put);
             continue;

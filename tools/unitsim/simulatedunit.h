@@ -3,6 +3,7 @@
 
 #include "tools/unitsim/faultrule.h"
 #include "tools/unitsim/filedescriptor.h"
+#include "tools/unitsim/linemodel.h"
 #include "tools/unitsim/pseudoterminal.h"
 #include "tools/unitsim/receivedrequest.h"
 #include "tools/unitsim/statusentry.h"
@@ -30,6 +31,8 @@ namespace morva_sim {
 // be changed while it serves; every request is logged for inspection.
 class SimulatedUnit {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // Throws std::system_error when no pseudo-terminal can be had.
     explicit SimulatedUnit(UnitMemory memory = {});
     ~SimulatedUnit();
@@ -61,9 +64,14 @@ public:
     void setStatusTable(std::vector<StatusEntry> entries);
     // Every answer this much late.
     void setAnswerLatency(std::chrono::milliseconds latency);
+    // A line with a speed: each request is taken in, and each answer sent,
+    // no faster than `baud` allows at 10 bits a byte. 0, as at
+    // construction: the instant line of the pseudo-terminal.
+    void setLineBaud(unsigned baud);
     void addFault(const FaultRule& rule);
     // Starts over as a new unit with this memory: the switches as at
-    // construction, no faults, no latency, an empty request log.
+    // construction, no faults, no latency, an instant line, an empty
+    // request log.
     void reset(UnitMemory memory);
 
     // The requests received since the start or the last clearRequests(), in
@@ -77,22 +85,30 @@ public:
     UnitMemory memory() const;
 
 private:
-    // What goes on the line for one request, and how late.
+    // What goes on the line for one request, how late, and how fast.
     struct Reaction {
         std::chrono::milliseconds delay{0};
         Bytes bytes;
+        LineModel line;
     };
 
     void stop();
     void serve();
+    // When the bytes just read have crossed the line.
+    Clock::time_point received(std::size_t bytes);
+    // Answers a request whose last byte crossed the line at `arrived`.
     // False when the unit was told to stop meanwhile.
-    bool handle(const Bytes& request);
+    bool handle(const Bytes& request, Clock::time_point arrived);
     Reaction react(const Bytes& request);
     FaultRule* matchingFault(std::size_t index, const Bytes& request);
     void discardPendingInput() const;
-    // Waits on the stop signal; false when it came.
-    bool pause(std::chrono::milliseconds delay) const;
-    bool writeAll(const Bytes& bytes) const;
+    // Waits on the stop signal until `deadline` (time_point::max(): for
+    // good); false when the signal came.
+    bool pauseUntil(Clock::time_point deadline) const;
+    // Puts the bytes on the line no faster than it carries them; false when
+    // the unit was told to stop meanwhile.
+    bool send(const Bytes& bytes, const LineModel& line) const;
+    bool writeAll(const std::uint8_t* bytes, std::size_t count) const;
 
     PseudoTerminal m_pty;
     std::string m_portPath;
@@ -104,6 +120,7 @@ private:
     std::vector<FaultRule> m_faults;
     std::vector<ReceivedRequest> m_requests;
     std::chrono::milliseconds m_latency{0};
+    LineModel m_line;
 
     std::thread m_thread;
 };

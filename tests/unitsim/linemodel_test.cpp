@@ -1,0 +1,78 @@
+// The simulated unit's line with a speed: its arithmetic, and the unit's
+// own timing over a real pseudo-terminal against the floor of the line, the
+// request and answer bytes at 10 bits a byte plus the latency.
+#include "tests/unitsim/hostline.h"
+
+#include "tools/unitsim/linemodel.h"
+#include "tools/unitsim/simulatedunit.h"
+
+#include "buslib/datatypes.h"
+
+#include <gtest/gtest.h>
+
+using namespace morva_velox;
+using namespace unitsim_test;
+using morva_sim::LineModel;
+using morva_sim::SimulatedUnit;
+using morva_sim::UnitMemory;
+using Clock = LineModel::Clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+TEST(LineModelTest, TenBitsAByteOneByteAfterTheOther)
+{
+    const LineModel instant;
+    EXPECT_TRUE(instant.instant());
+    EXPECT_EQ(instant.transferTime(1000), Clock::duration::zero());
+
+    LineModel line(9600);
+    EXPECT_EQ(std::chrono::duration_cast<std::chrono::milliseconds>(line.transferTime(960)).count(), 1000);
+    EXPECT_EQ(line.burstSize(), 1u);
+    EXPECT_EQ(LineModel(115200).burstSize(), 11u);
+
+    // Bytes that come in while earlier ones are still crossing queue behind
+    // them; after a quiet spell the line starts afresh.
+    const Clock::time_point t0 = Clock::now();
+    const Clock::time_point first = line.receive(96, t0);
+    EXPECT_EQ(first, t0 + line.transferTime(96));
+    EXPECT_EQ(line.receive(96, t0 + std::chrono::milliseconds(1)), first + line.transferTime(96));
+    const Clock::time_point later = t0 + std::chrono::seconds(1);
+    EXPECT_EQ(line.receive(10, later), later + line.transferTime(10));
+}
+
+TEST(LineModelTest, TheUnitAnswersNoFasterThanTheLineAndNotMuchLater)
+{
+    UnitMemory memory;
+    memory.addTable("Date\tTime\tChannel\tEvent\tValue", {"14.03.2024\t08:53:41\tCH1 Pressure\tMeasurement started\t101.3"});
+    SimulatedUnit unit(memory);
+    HostLine line(unit.portPath());
+
+    const struct {
+        unsigned baud;
+        unsigned latencyMs;
+    } lines[] = {{9600, 20}, {115200, 2}, {115200, 0}};
+    const Bytes requests[] = {writeWordRequest(VarTable, 0), readRequest(TypeWideText, VarTable),
+                              readRequest(TypeWord, VarRecordCount)};
+    for (const auto& l : lines) {
+        SCOPED_TRACE(l.baud);
+        SCOPED_TRACE(l.latencyMs);
+        unit.setLineBaud(l.baud);
+        unit.setAnswerLatency(std::chrono::milliseconds(l.latencyMs));
+        const LineModel model(l.baud);
+        for (const Bytes& request : requests) {
+            // The answer's length, from a first exchange on the instant line.
+            unit.setLineBaud(0);
+            line.send(request);
+            const std::size_t answerSize = line.receive(4096, std::chrono::milliseconds(200)).size();
+            ASSERT_GE(answerSize, HeaderSize);
+            unit.setLineBaud(l.baud);
+
+            const Clock::time_point start = Clock::now();
+            line.send(request);
+            EXPECT_EQ(line.receive(answerSize).size(), answerSize);
+            const double wall = Ms(Clock::now() - start).count();
+            const double floor = Ms(model.transferTime(request.size() + answerSize)).count() + l.latencyMs;
+            EXPECT_GE(wall, floor - 0.5) << "request " << int(request[HeaderSize]);
+            EXPECT_LE(wall, 1.5 * floor + 15) << "request " << int(request[HeaderSize]);
+        }
+    }
+}
