@@ -397,9 +397,21 @@ bool MainFrame::StartReading()
         nullptr,
         wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME
             | wxPD_REMAINING_TIME);
-    // The toolkit's own label follows the system's language, not the program's.
-    if (wxWindow* cancel = m_progressDialog->FindWindow(wxID_CANCEL))
+    // The toolkit's own label follows the system's language, not the
+    // program's. GTK shows a label equal to the toolkit's translation of its
+    // stock label as its own stock label, in GTK's language; as markup the
+    // label is shown as it stands.
+    if (auto* cancel = dynamic_cast<wxButton*>(m_progressDialog->FindWindow(wxID_CANCEL))) {
+#ifdef __WXGTK__
+        wxString markup = _("Cancel");
+        markup.Replace("&", "&amp;");
+        markup.Replace("<", "&lt;");
+        markup.Replace(">", "&gt;");
+        cancel->SetLabelMarkup(markup);
+#else
         cancel->SetLabel(_("Cancel"));
+#endif
+    }
     if (thread->Run() != wxTHREAD_NO_ERROR) {
         ReleaseReading();
         return false;
