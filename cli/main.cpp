@@ -168,7 +168,10 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
             return;
         }
         std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
-        const wxString path = wxFileName(outcome.fileName).GetFullPath();
+        // The full path, whatever folder was given, for the script that reads it.
+        wxFileName written(outcome.fileName);
+        written.MakeAbsolute();
+        const wxString path = written.GetFullPath();
         std::fprintf(stdout, "%s\n", path.utf8_str().data());
         std::fflush(stdout);
         if (args.open && !OpenWithDefaultApplication(path))

@@ -517,3 +517,13 @@ TEST_F(CliTest, OnePortOneReading)
     const Result next = run(args, dir);
     EXPECT_EQ(next.exitCode, 0) << next.err;
 }
+
+// The path printed is the full one, also for a folder given relatively.
+TEST_F(CliTest, PrintsTheFullPathForARelativeFolder)
+{
+    const Result r = run({"read", "--port", unit.portPath(), "--baud", "115200", "--format", "txt",
+                          "--folder", "."},
+                         dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(lastLine(r.out).rfind(dir + "/report_", 0), 0u) << r.out;
+}
