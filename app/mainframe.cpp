@@ -348,7 +348,6 @@ void MainFrame::ClearUnitMemory()
 {
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
-        RefreshPortList();
         return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, ChosenPace(m_config));
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
@@ -360,9 +359,9 @@ void MainFrame::OnGetData(wxCommandEvent&)
 {
     const BusyScope busy(*this);
     StopReading();
-    // The ports as they are now: an adapter plugged in since the list was
-    // last opened is found.
-    RefreshPortList();
+    // The port opened is the one the list shows: it is looked at again only
+    // when the operator opens it, since a port plugged in meanwhile may
+    // move the others to other numbers.
     try {
         if (!StartReading())
             ShowReadError(wxString());
