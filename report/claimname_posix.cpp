@@ -13,7 +13,8 @@ ClaimResult Refused(int error)
 }
 
 // For file systems without hard links: the name is taken by creating it
-// exclusively, then the file is moved onto the empty file just made.
+// exclusively, then the file is moved onto the empty file just made. Only
+// here can a crash at the wrong instant leave an empty file of that name.
 ClaimResult ClaimByCreating(const char* from, const char* to)
 {
     const int fd = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -37,6 +38,8 @@ ClaimResult ClaimByLinking(const char* from, const char* to)
             return ClaimByCreating(from, to);
         return Refused(error);
     }
+    // Should the old name stay, the report is in place all the same; the
+    // hidden file left is a second link to it, not a copy.
     ::unlink(from);
     return ClaimResult::Claimed;
 }

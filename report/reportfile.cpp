@@ -4,6 +4,9 @@
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
+
+#include <random>
 
 namespace {
 
@@ -14,8 +17,8 @@ const char LeadingWhiteSpace[] = " \t\n\v\f\r";
 // How many numbered names a report tries before it gives up.
 const unsigned MaxNumber = 9999;
 
-// The temporary file's name starts with a dot: hidden, and never taken for
-// a report, even when a crash leaves it behind. It lies in the report's
+// The temporary file's name starts with a dot and ends in ".tmp": hidden,
+// and never taken for a report, even when a crash leaves it behind. It lies in the report's
 // folder (the working directory for a name without one), so that taking
 // the report's name is a rename within one file system.
 wxString TempPrefix(const wxString& fileName)
@@ -25,13 +28,29 @@ wxString TempPrefix(const wxString& fileName)
     return wxFileName(folder, wxS(".") + name.GetFullName()).GetFullPath();
 }
 
+// Creates a new file under a free name that starts with `prefix`, with the
+// permissions any file of the program gets (the umask applies), and opens
+// it for writing; returns its name, or nothing when the folder takes none.
+wxString CreateFreeFile(const wxString& prefix, wxFile& file)
+{
+    const wxLogNull quiet;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const wxString name = prefix + wxString::Format(wxS(".%08x.tmp"), random());
+        if (file.Create(name, false, wxS_DEFAULT))
+            return name;
+        if (!wxFileName::Exists(name))
+            break;
+    }
+    return wxString();
+}
+
 } // namespace
 
-ReportFile::ReportFile(const wxString& fileName) : target(fileName)
+ReportFile::ReportFile(const wxString& fileName)
+    : target(fileName)
+    , tempName(CreateFreeFile(TempPrefix(fileName), file))
 {
-    tempName = wxFileName::CreateTempFileName(TempPrefix(fileName), &file);
-    if (tempName.empty())
-        file.Close();
 }
 
 ReportFile::~ReportFile()

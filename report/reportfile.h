@@ -8,7 +8,7 @@
 
 // The file a report is written into, piece by piece as UTF-8 bytes. The
 // white space at the very start of the document is left out. The text goes
-// to a hidden temporary file beside the target, which is flushed to disk and
+// to a hidden temporary file beside the target (".<name>.<random>.tmp"), which is flushed to disk and
 // only then, on Commit, takes the target's name. A report never replaces
 // another: when a file of the target's name exists (a reading made in the
 // same second, perhaps by another reader side by side), the report takes
@@ -44,8 +44,8 @@ private:
     void Discard();
 
     wxString target;
+    wxFile file; // before tempName, which is made with it
     wxString tempName;
-    wxFile file;
     bool atStart = true;
 };
 

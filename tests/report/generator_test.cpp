@@ -16,6 +16,7 @@
 #include <vector>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -175,8 +176,16 @@ TEST_F(ReportFolderTest, KeepsAnExistingFileAndTakesTheNextFreeName)
 
     EXPECT_EQ(GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When).fileName, third);
     EXPECT_EQ(FilesInFolder().size(), 3u);
+#ifndef _WIN32
+    // Readable as any file the program makes, not only by its owner.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(second.fn_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+#endif
 
-    // The design's name is taken again as soon as it is free.
+    // The report's own name is taken again as soon as it is free.
     ASSERT_TRUE(wxRemoveFile(fileName));
     EXPECT_EQ(GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When).fileName, fileName);
     EXPECT_EQ(FileBytes(fileName), expected);
