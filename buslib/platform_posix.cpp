@@ -306,14 +306,16 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     termios tio{};
     if (!::isatty(fd) || ::tcgetattr(fd, &tio) != 0)
         return fail(because(OpenFailure::NotSerialPort), false);
+    // Exclusive mode does not keep out a privileged user; an advisory lock
+    // keeps a second reader of this program out whoever runs it. It comes
+    // first, so that a reader that loses a race for the port never touches
+    // the exclusive mode of the one that won.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return fail(because(OpenFailure::InUse), false);
     if (heldExclusively(fd))
         return fail(because(OpenFailure::InUse), false);
     if (::ioctl(fd, TIOCEXCL) != 0)
         return fail(openFailureFor(errno, path), false);
-    // Exclusive mode does not keep out a privileged user; an advisory lock
-    // keeps a second reader of this program out whoever runs it.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return fail(because(OpenFailure::InUse), true);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cflag &= ~(CRTSCTS | PARENB | PARODD | CMSPAR | CSTOPB | CSIZE);
