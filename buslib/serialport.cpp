@@ -116,8 +116,11 @@ int SerialPort::read(std::uint8_t* buffer, int count)
         } else {
             const auto start = std::chrono::steady_clock::now();
             got = m_device.read(buffer, wanted, 0);
+            // A read that brought nothing lasts the design pace's pause all
+            // the same, unless the port is woken: a dead line is not polled
+            // without a break.
             if (got == 0)
-                waitOutEmptyRead(start);
+                pauseUntil(start + std::chrono::milliseconds(ReadPauseMs));
         }
     } else {
         platform::sleepMs(ReadPauseMs);
@@ -129,14 +132,13 @@ int SerialPort::read(std::uint8_t* buffer, int count)
     return static_cast<int>(got);
 }
 
-void SerialPort::waitOutEmptyRead(std::chrono::steady_clock::time_point start)
+bool SerialPort::pauseUntil(std::chrono::steady_clock::time_point due) const
 {
-    // A fine clock: the tick count may advance in steps of 16 ms.
-    const auto due = start + std::chrono::milliseconds(ReadPauseMs);
     for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now()) {
         if (m_device.pause(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count())))
-            return;
+            return true;
     }
+    return false;
 }
 
 void SerialPort::purgeInput()

@@ -73,11 +73,12 @@ public:
 protected:
     void setLastError(int code) { m_lastError = code; }
 
+    // Waits until `due` on a fine clock (the tick count may advance in
+    // steps of 16 ms), or less when the port is woken; true when woken.
+    bool pauseUntil(std::chrono::steady_clock::time_point due) const;
+
 private:
     static bool stopBitsFit(int byteSize, int stopBits);
-    // Lets a read that began at `start` and brought nothing last the design
-    // pace's pause, unless the port is woken meanwhile.
-    void waitOutEmptyRead(std::chrono::steady_clock::time_point start);
 
     std::string m_name;
     int m_flowControl = 0;

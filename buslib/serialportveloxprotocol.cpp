@@ -406,9 +406,7 @@ void SerialPortVeloxProtocol::spaceStatusPoll(std::chrono::steady_clock::time_po
     // The design pace's reads space the polls by themselves.
     if (pace() != Pace::Line)
         return;
-    const auto due = lastPollStart + std::chrono::milliseconds(StatusPollSpacingMs);
-    for (auto now = std::chrono::steady_clock::now(); now < due; now = std::chrono::steady_clock::now())
-        pauseMs(static_cast<unsigned>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
+    pauseUntil(lastPollStart + std::chrono::milliseconds(StatusPollSpacingMs));
 }
 
 void SerialPortVeloxProtocol::clearMemory()
