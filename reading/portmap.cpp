@@ -74,10 +74,17 @@ PortMap::PortMap(const morva_velox::PortEnumerator& enumerator, const wxConfigBa
         const wxString entry = SettingsEntry(n);
         if (!entry.empty())
             m_byNumber[n] = Find(entry);
-        else if (numbering == Numbering::SystemNames)
-            m_byNumber[n] = Find(wxString::Format("COM%d", n));
-        else if (static_cast<std::size_t>(n) <= m_detected.size())
+        else if (numbering == Numbering::DetectionOrder && static_cast<std::size_t>(n) <= m_detected.size())
             m_byNumber[n] = n - 1;
+    }
+    // Where the system names its ports, each detected port is the COMn it
+    // is called, unless the settings name another device for that COMn.
+    if (numbering == Numbering::SystemNames) {
+        for (std::size_t i = 0; i < m_detected.size(); ++i) {
+            const int n = morva_velox::platform::comPortNumber(m_detected[i].device);
+            if (n > 0 && SettingsEntry(n).empty())
+                m_byNumber[n] = static_cast<int>(i);
+        }
     }
 }
 

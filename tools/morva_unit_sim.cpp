@@ -77,8 +77,10 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
     parser.Found("status-busy", &options.statusBusyPolls);
     parser.Found("latency", &options.latencyMs);
     parser.Found("baud", &options.baud);
-    if (options.latencyMs < 0 || options.baud < 0) {
-        std::cerr << "morva_unit_sim: --latency and --baud take no negative values\n";
+    // The fastest line a serial port runs is a few megabaud; a day is more
+    // latency than any test wants.
+    if (options.latencyMs < 0 || options.baud < 0 || options.baud > 10000000 || options.latencyMs > 86400000) {
+        std::cerr << "morva_unit_sim: --baud takes 0 to 10000000, --latency 0 to 86400000\n";
         exitCode = 1;
         return false;
     }
