@@ -3,7 +3,7 @@
 
 #include "app/gwxapp.h"
 #include "app/settings.h"
-#include "buslib/systemports.h"
+#include "buslib/serial/systemports.h"
 
 #include <memory>
 #include <vector>

@@ -6,8 +6,8 @@
 #include "reading/portopenfailure.h"
 #include "app/readingsession.h"
 #include "app/resources.h"
-#include "buslib/exception.h"
-#include "buslib/platform.h"
+#include "buslib/protocol/exception.h"
+#include "buslib/serial/platform.h"
 #include "report/reportgenerator.h"
 
 #include <wx/accel.h>

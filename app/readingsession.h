@@ -2,7 +2,7 @@
 #define MORVA_READINGSESSION_H
 
 #include "app/mainthreadhost.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <string>
 

@@ -1,6 +1,8 @@
 #ifndef MORVA_SETTINGS_H
 #define MORVA_SETTINGS_H
 
+#include "buslib/serial/portname.h"
+
 #include <wx/string.h>
 
 // What the program remembers between runs besides the language: the serial
@@ -8,7 +10,7 @@
 // file at start, the window shows it and fills it again when it closes.
 struct Settings {
     // Ports COM1 to COM256.
-    static constexpr int PortCount = 256;
+    static constexpr int PortCount = morva_velox::LastComPort;
 
     // 1-based: 1 means COM1; anything outside 1 to PortCount chooses none.
     int serialPort = 0;

@@ -1,7 +1,7 @@
 #ifndef MORVA_CLIARGUMENTS_H
 #define MORVA_CLIARGUMENTS_H
 
-#include "buslib/pace.h"
+#include "buslib/serial/pace.h"
 
 #include <optional>
 #include <string>

@@ -12,9 +12,10 @@
 #include "reading/portmap.h"
 #include "reading/portopenfailure.h"
 #include "reading/settingsfile.h"
-#include "buslib/platform.h"
-#include "buslib/serialportveloxprotocol.h"
-#include "buslib/systemports.h"
+#include "buslib/serial/platform.h"
+#include "buslib/serial/portname.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
+#include "buslib/serial/systemports.h"
 #include "report/reportgenerator.h"
 
 #include <wx/fileconf.h>
@@ -122,7 +123,7 @@ ChosenPort chosenPort(const CliArguments& args, const Settings& settings)
         port = wxString::FromUTF8(args.port->c_str());
     } else {
         const long n = settings.serialPort();
-        if (n < 1 || n > 256)
+        if (n < 1 || n > morva_velox::LastComPort)
             throw std::invalid_argument("no serial port chosen: give --port");
         port = wxString::Format("COM%ld", n);
     }

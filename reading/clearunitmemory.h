@@ -2,7 +2,7 @@
 #define MORVA_CLEARUNITMEMORY_H
 
 #include "reading/portmap.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <wx/string.h>
 

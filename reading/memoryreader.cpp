@@ -1,8 +1,8 @@
 #include "reading/memoryreader.h"
 
-#include "buslib/exception.h"
-#include "buslib/platform.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/exception.h"
+#include "buslib/serial/platform.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <wx/defs.h>
 #include <wx/intl.h>

@@ -1,7 +1,6 @@
 #include "reading/portmap.h"
 
-#include "buslib/platform.h"
-#include "buslib/systemports.h"
+#include "buslib/serial/systemports.h"
 
 #include <wx/confbase.h>
 
@@ -66,8 +65,8 @@ PortMap::PortMap(const morva_velox::PortEnumerator& enumerator, const wxConfigBa
         std::stable_sort(m_detected.begin(), m_detected.end(), Precedes);
     } else {
         std::stable_sort(m_detected.begin(), m_detected.end(), [](const auto& a, const auto& b) {
-            return morva_velox::platform::comPortNumber(a.device)
-                < morva_velox::platform::comPortNumber(b.device);
+            return morva_velox::comPortNumber(a.device)
+                < morva_velox::comPortNumber(b.device);
         });
     }
     for (int n = 1; n <= PortCount; ++n) {
@@ -81,7 +80,7 @@ PortMap::PortMap(const morva_velox::PortEnumerator& enumerator, const wxConfigBa
     // is called, unless the settings name another device for that COMn.
     if (numbering == Numbering::SystemNames) {
         for (std::size_t i = 0; i < m_detected.size(); ++i) {
-            const int n = morva_velox::platform::comPortNumber(m_detected[i].device);
+            const int n = morva_velox::comPortNumber(m_detected[i].device);
             if (n > 0 && SettingsEntry(n).empty())
                 m_byNumber[n] = static_cast<int>(i);
         }
@@ -132,7 +131,7 @@ wxString PortMap::Label(int n) const
 
 ChosenPort PortMap::Resolve(const wxString& port) const
 {
-    const int n = morva_velox::platform::comPortNumber(utf8(port));
+    const int n = morva_velox::comPortNumber(utf8(port));
     if (n == 0)
         return {port, utf8(port)};
     const wxString com = wxString::Format("COM%d", n);

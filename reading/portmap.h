@@ -1,7 +1,8 @@
 #ifndef MORVA_PORTMAP_H
 #define MORVA_PORTMAP_H
 
-#include "buslib/portenumerator.h"
+#include "buslib/serial/portenumerator.h"
+#include "buslib/serial/portname.h"
 
 #include <wx/string.h>
 
@@ -34,7 +35,7 @@ class PortMap {
 public:
     enum class Numbering { DetectionOrder, SystemNames };
 
-    static constexpr int PortCount = 256;
+    static constexpr int PortCount = morva_velox::LastComPort;
 
     PortMap(const morva_velox::PortEnumerator& enumerator, const wxConfigBase* settings,
             Numbering numbering = SystemNumbering());

@@ -1,8 +1,8 @@
 #include "reading/portopenfailure.h"
 
-#include "buslib/error.h"
-#include "buslib/platform.h"
-#include "buslib/serialport.h"
+#include "buslib/serial/error.h"
+#include "buslib/serial/platform.h"
+#include "buslib/serial/serialport.h"
 
 #include <wx/intl.h>
 

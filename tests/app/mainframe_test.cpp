@@ -5,9 +5,9 @@
 
 #include "app/mainframe.h"
 #include "app/settings.h"
-#include "buslib/datatypes.h"
-#include "buslib/serialport.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/serialport.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "reading/languagetable.h"
 #include "tools/unitsim/simulatedunit.h"
 #include "support/fixedports.h"
@@ -522,6 +522,9 @@ TEST_F(WindowTest, ReadsInThePaceThatTheSettingsName)
 
         // The time from one request to the next: at least the 20 ms pause
         // of a port read in the design pace, far less in the line pace.
+        // The median, since the unit stamps a request when it gets to it,
+        // which a loaded machine delays now and then: a late stamp
+        // shortens one gap and lengthens the next.
         const auto requests = unit->requests();
         ASSERT_GE(requests.size(), 8u * 3);
         std::vector<long> gaps;
@@ -529,10 +532,11 @@ TEST_F(WindowTest, ReadsInThePaceThatTheSettingsName)
             gaps.push_back(static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
                 requests[i].time - requests[i - 1].time).count()));
         std::sort(gaps.begin(), gaps.end());
+        const long median = gaps[gaps.size() / 2];
         if (row.line)
-            EXPECT_LT(gaps[gaps.size() / 2], 10000) << "median gap in microseconds";
+            EXPECT_LT(median, 10000) << "median gap in microseconds";
         else
-            EXPECT_GE(gaps.front(), 15000) << "shortest gap in microseconds";
+            EXPECT_GE(median, 15000) << "median gap in microseconds";
     }
     // The window only reads the key.
     EXPECT_EQ(ports->Read("/communication/pace", wxString()), "quick");

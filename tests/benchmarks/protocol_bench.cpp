@@ -5,8 +5,8 @@
 //
 //   protocol_bench [records]        (default 200)
 
-#include "buslib/serialport.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/serial/serialport.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
 
 #include "support/timing.h"

@@ -19,9 +19,9 @@
 // --quick only the sample memory at 115200 baud and 2 ms is read.
 
 #include "reading/memoryreader.h"
-#include "buslib/frame.h"
-#include "buslib/serialport.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/frame.h"
+#include "buslib/serial/serialport.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "tools/unitsim/linemodel.h"
 #include "tools/unitsim/simulatedunit.h"
 

@@ -1,6 +1,7 @@
 // The headless reader as an operator or a script runs it: a real process
 // against the simulated unit on a pseudo-terminal.
 #include "report/reportgenerator.h"
+#include "support/otheruser.h"
 #include "tools/unitsim/simulatedunit.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ Result run(const std::vector<std::string>& args, const std::string& dir,
             ::_exit(120);
         if (!path.empty())
             ::setenv("PATH", path.c_str(), 1);
-        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        if (asNobody && !becomeUnprivilegedUser())
             ::_exit(122);
         std::vector<char*> argv{const_cast<char*>(MORVA_CLI)};
         for (const std::string& a : args)

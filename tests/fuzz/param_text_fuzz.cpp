@@ -11,11 +11,11 @@
 // that does not parse leaves the value alone, one that does has exactly two
 // dots and at most three characters a part; a type without a text form keeps
 // its value and refuses to show it with UnsupportedDataFormat.
-#include "buslib/address.h"
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/exception.h"
-#include "buslib/pointparam.h"
+#include "buslib/protocol/address.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/exception.h"
+#include "buslib/model/pointparam.h"
 
 #include <boost/any.hpp>
 #include <wx/string.h>

@@ -9,10 +9,10 @@
 // What must hold: nothing crashes or trips a sanitizer, every failure is an
 // Exception whose code is one of the protocol's codes and is also the
 // engine's last error, and no text value is longer than the text buffer.
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/exception.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/exception.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <wx/string.h>
 

@@ -18,7 +18,7 @@
 #include "report/reportformatertxt.h"
 #include "report/reportgenerator.h"
 
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <wx/init.h>
 #include <wx/strconv.h>

@@ -2,8 +2,8 @@
 // the build tree's catalogs, a locale whose system counterpart need not be
 // generated (the tests run under LANG=C), the toolkit's own catalog, ours.
 #include "reading/languagetable.h"
-#include "buslib/error.h"
-#include "buslib/exception.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/exception.h"
 
 #include <gtest/gtest.h>
 

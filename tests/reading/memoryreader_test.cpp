@@ -2,9 +2,9 @@
 // records what the operator would see.
 #include "reading/getdatathread.h"
 #include "reading/memoryreader.h"
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "tests/support/testunit.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,8 @@
 
 #include <condition_variable>
 #include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -274,13 +276,20 @@ TEST_F(ReaderTest, SilentUnitGivesTheErrorAndNoReport)
 
 TEST_F(ReaderTest, DetachedThreadRunsOneReading)
 {
-    wxInitializer init;
+    // The toolkit stays initialised to the end of the run: its clean-up
+    // must not meet the detached thread on its way out.
+    static wxInitializer init;
     ASSERT_TRUE(init.IsOk());
     const UnitMemory memory = tables({2, 1});
     start(memory);
-    auto* thread = new GetDataThread(host, *protocol); // detached: deletes itself
+    // The thread lets go of its owner when it deletes itself: only then may
+    // the host and the engine it uses go.
+    std::promise<void> released;
+    std::shared_ptr<const void> owner(nullptr, [&](const void*) { released.set_value(); });
+    auto* thread = new GetDataThread(host, *protocol, std::move(owner)); // detached: deletes itself
     ASSERT_EQ(thread->Create(), wxTHREAD_NO_ERROR);
     ASSERT_EQ(thread->Run(), wxTHREAD_NO_ERROR);
     ASSERT_TRUE(host.waitDone());
     EXPECT_TRUE(*host.done);
+    EXPECT_EQ(released.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
 }

@@ -2,7 +2,7 @@
 // group, the port list's labels and the reasons a port did not open.
 #include "reading/portmap.h"
 #include "reading/portopenfailure.h"
-#include "buslib/serialport.h"
+#include "buslib/serial/serialport.h"
 #include "support/fixedports.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "clirun.h"
 #include "scratchfolder.h"
 
-#include "buslib/datatypes.h"
+#include "buslib/protocol/datatypes.h"
 #include "tools/unitsim/simulatedunit.h"
 
 #include <gtest/gtest.h>

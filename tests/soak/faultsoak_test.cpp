@@ -7,9 +7,9 @@
 // run (scripts/soak-long.sh) reads 2,000.
 #include "reading/memoryreader.h"
 #include "reading/readinghost.h"
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "report/reportgenerator.h"
 #include "tools/unitsim/simulatedunit.h"
 

@@ -3,8 +3,8 @@
 // either pace of the port's reads.
 #include "reading/memoryreader.h"
 #include "reading/readinghost.h"
-#include "buslib/error.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 #include "tools/unitsim/simulatedunit.h"
 
 #include <gtest/gtest.h>

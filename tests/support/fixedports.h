@@ -3,7 +3,7 @@
 
 // A machine whose serial ports the test decides.
 
-#include "buslib/portenumerator.h"
+#include "buslib/serial/portenumerator.h"
 
 #include <utility>
 #include <vector>

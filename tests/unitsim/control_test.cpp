@@ -6,10 +6,10 @@
 #include "tools/unitsim/remoteunit.h"
 #include "tools/unitsim/simulatedunit.h"
 
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/exception.h"
-#include "buslib/serialportveloxprotocol.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/exception.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
 
 #include <gtest/gtest.h>
 

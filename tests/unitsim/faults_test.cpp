@@ -4,9 +4,9 @@
 
 #include "tools/unitsim/simulatedunit.h"
 
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
-#include "buslib/frame.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/frame.h"
 
 #include <gtest/gtest.h>
 

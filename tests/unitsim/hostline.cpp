@@ -1,7 +1,7 @@
 #include "tests/unitsim/hostline.h"
 
-#include "buslib/datatypes.h"
-#include "buslib/frame.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/protocol/frame.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #ifndef MORVA_SIM_TEST_HOSTLINE_H
 #define MORVA_SIM_TEST_HOSTLINE_H
 
-#include "buslib/address.h"
+#include "buslib/protocol/address.h"
 
 #include <chrono>
 #include <cstdint>

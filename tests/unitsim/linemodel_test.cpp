@@ -6,7 +6,7 @@
 #include "tools/unitsim/linemodel.h"
 #include "tools/unitsim/simulatedunit.h"
 
-#include "buslib/datatypes.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // end on SIGTERM, and errors on stderr.
 #include "tests/unitsim/hostline.h"
 
-#include "buslib/datatypes.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <gtest/gtest.h>
 

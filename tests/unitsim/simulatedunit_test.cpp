@@ -4,8 +4,8 @@
 
 #include "tools/unitsim/simulatedunit.h"
 
-#include "buslib/datatypes.h"
-#include "buslib/error.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/serial/error.h"
 
 #include <gtest/gtest.h>
 

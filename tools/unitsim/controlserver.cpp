@@ -3,7 +3,7 @@
 #include "tools/unitsim/controlcodec.h"
 #include "tools/unitsim/simulatedunit.h"
 
-#include "buslib/datatypes.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

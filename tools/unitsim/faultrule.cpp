@@ -1,6 +1,6 @@
 #include "tools/unitsim/faultrule.h"
 
-#include "buslib/frame.h"
+#include "buslib/protocol/frame.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "tools/unitsim/packetbytes.h"
 
-#include "buslib/datatypes.h"
-#include "buslib/frame.h"
+#include "buslib/protocol/datatypes.h"
+#include "buslib/protocol/frame.h"
 
 namespace morva_sim {
 

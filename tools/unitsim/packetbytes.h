@@ -1,7 +1,7 @@
 #ifndef MORVA_SIM_PACKETBYTES_H
 #define MORVA_SIM_PACKETBYTES_H
 
-#include "buslib/address.h"
+#include "buslib/protocol/address.h"
 
 #include <wx/string.h>
 

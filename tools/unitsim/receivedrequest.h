@@ -1,7 +1,7 @@
 #ifndef MORVA_SIM_RECEIVEDREQUEST_H
 #define MORVA_SIM_RECEIVEDREQUEST_H
 
-#include "buslib/frame.h"
+#include "buslib/protocol/frame.h"
 
 #include <chrono>
 #include <cstdint>

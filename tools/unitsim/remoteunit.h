@@ -5,7 +5,7 @@
 #include "tools/unitsim/receivedrequest.h"
 #include "tools/unitsim/unitmemory.h"
 
-#include "buslib/datatypes.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <chrono>
 #include <cstddef>

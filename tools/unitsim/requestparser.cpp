@@ -1,6 +1,6 @@
 #include "tools/unitsim/requestparser.h"
 
-#include "buslib/frame.h"
+#include "buslib/protocol/frame.h"
 
 namespace morva_sim {
 

@@ -2,8 +2,9 @@
 
 #include "tools/unitsim/requestparser.h"
 
-#include "buslib/error.h"
-#include "buslib/frame.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/frame.h"
+#include "buslib/serial/posixtime.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -34,11 +35,6 @@ int pollTimeout(std::chrono::milliseconds ms)
 std::chrono::milliseconds remainingUntil(SimulatedUnit::Clock::time_point deadline)
 {
     return std::chrono::ceil<std::chrono::milliseconds>(deadline - SimulatedUnit::Clock::now());
-}
-
-timespec toTimespec(std::chrono::nanoseconds d)
-{
-    return timespec{static_cast<time_t>(d.count() / 1000000000), static_cast<long>(d.count() % 1000000000)};
 }
 
 FileDescriptor makeStopSignal()

@@ -10,8 +10,8 @@
 #include "tools/unitsim/unitmemory.h"
 #include "tools/unitsim/unitresponder.h"
 
-#include "buslib/address.h"
-#include "buslib/datatypes.h"
+#include "buslib/protocol/address.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <chrono>
 #include <condition_variable>

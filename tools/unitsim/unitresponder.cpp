@@ -1,7 +1,7 @@
 #include "tools/unitsim/unitresponder.h"
 
-#include "buslib/error.h"
-#include "buslib/frame.h"
+#include "buslib/serial/error.h"
+#include "buslib/protocol/frame.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include "tools/unitsim/statusentry.h"
 #include "tools/unitsim/unitmemory.h"
 
-#include "buslib/address.h"
-#include "buslib/datatypes.h"
+#include "buslib/protocol/address.h"
+#include "buslib/protocol/datatypes.h"
 
 #include <cstddef>
 #include <cstdint>
