@@ -1,5 +1,7 @@
 #include "report/claimname.h"
 
+#include <wx/filename.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -44,16 +46,59 @@ ClaimResult ClaimByLinking(const char* from, const char* to)
     return ClaimResult::Claimed;
 }
 
-} // namespace
-
-ClaimResult ClaimName(const wxString& from, const wxString& to)
+ClaimResult ClaimByRenaming(const char* from, const char* to)
 {
-    const wxCharBuffer source = from.fn_str();
-    const wxCharBuffer target = to.fn_str();
-    if (::renameat2(AT_FDCWD, source.data(), AT_FDCWD, target.data(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return ClaimResult::Claimed;
     const int error = errno;
     if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP)
-        return ClaimByLinking(source.data(), target.data());
+        return ClaimByLinking(from, to);
     return Refused(error);
+}
+
+// An open file descriptor, closed with the object.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd; }
+
+private:
+    int fd;
+};
+
+} // namespace
+
+ClaimResult ClaimName(const wxString& from, const wxString& to, ClaimStrategy strategy)
+{
+    const wxCharBuffer source = from.fn_str();
+    const wxCharBuffer target = to.fn_str();
+    switch (strategy) {
+    case ClaimStrategy::Link: return ClaimByLinking(source.data(), target.data());
+    case ClaimStrategy::Create: return ClaimByCreating(source.data(), target.data());
+    case ClaimStrategy::Rename:
+    default: return ClaimByRenaming(source.data(), target.data());
+    }
+}
+
+bool FlushFolder(const wxString& fileName)
+{
+    // A new name is an entry of its folder, which fsync of the file does not
+    // write out: the folder is flushed on its own.
+    const wxString path = wxFileName(fileName).GetPath();
+    const wxCharBuffer folder = (path.empty() ? wxString(wxS(".")) : path).fn_str();
+    const Descriptor descriptor(::open(folder.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor.get() < 0)
+        return false;
+    if (::fsync(descriptor.get()) == 0)
+        return true;
+    // Some file systems cannot flush a folder, and need not be asked to.
+    return errno == EINVAL || errno == EOPNOTSUPP;
 }

@@ -1,12 +1,11 @@
 #include "report/reportfile.h"
 
-#include "report/claimname.h"
-
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -17,28 +16,50 @@ const char LeadingWhiteSpace[] = " \t\n\v\f\r";
 // How many numbered names a report tries before it gives up.
 const unsigned MaxNumber = 9999;
 
-// The temporary file's name starts with a dot and ends in ".tmp": hidden,
-// and never taken for a report, even when a crash leaves it behind. It lies in the report's
-// folder (the working directory for a name without one), so that taking
-// the report's name is a rename within one file system.
-wxString TempPrefix(const wxString& fileName)
+// The name with `insert` put before its extension (at its end when it has
+// none); the folder part stays exactly as given.
+wxString BeforeExtension(const wxString& fileName, const wxString& insert)
+{
+    const size_t folderEnd = fileName.find_last_of(wxFileName::GetPathSeparators());
+    size_t dot = fileName.find_last_of(wxS('.'));
+    if (dot == wxString::npos || (folderEnd != wxString::npos && dot < folderEnd))
+        dot = fileName.size();
+    return fileName.substr(0, dot) + insert + fileName.substr(dot);
+}
+
+// The temporary file: ".<name>.<token>.tmp", never taken for a report,
+// even when a crash leaves it behind. It lies in the report's folder (the
+// working directory for a name without one), so that taking the report's
+// name is a rename within one file system.
+wxString TempName(const wxString& fileName, const wxString& token)
 {
     const wxFileName name(fileName);
     const wxString folder = name.GetPath().empty() ? wxString(wxS(".")) : name.GetPath();
-    return wxFileName(folder, wxS(".") + name.GetFullName()).GetFullPath();
+    return wxFileName(folder, wxS(".") + name.GetFullName() + wxS(".") + token + wxS(".tmp"))
+        .GetFullPath();
 }
 
-// Creates a new file under a free name that starts with `prefix`, with the
-// permissions any file of the program gets (the umask applies), and opens
-// it for writing; returns its name, or nothing when the folder takes none.
-wxString CreateFreeFile(const wxString& prefix, wxFile& file)
+// Where a report that can take no report's name is kept: the target's name
+// with the temporary file's token before the extension, so that it opens
+// like the report it is.
+wxString VisibleKeptName(const wxString& fileName, const wxString& token)
+{
+    return BeforeExtension(fileName, wxS(".") + token);
+}
+
+// Creates a new temporary file for `fileName`, with the permissions any
+// file of the program gets (the umask applies), and opens it for writing;
+// returns the random token of its name, or nothing when the folder takes
+// none.
+wxString CreateFreeFile(const wxString& fileName, wxFile& file)
 {
     const wxLogNull quiet;
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const wxString name = prefix + wxString::Format(wxS(".%08x.tmp"), random());
+        const wxString token = wxString::Format(wxS("%08x"), random());
+        const wxString name = TempName(fileName, token);
         if (file.Create(name, false, wxS_DEFAULT))
-            return name;
+            return token;
         if (!wxFileName::Exists(name))
             break;
     }
@@ -47,9 +68,17 @@ wxString CreateFreeFile(const wxString& prefix, wxFile& file)
 
 } // namespace
 
-ReportFile::ReportFile(const wxString& fileName)
+ReportFile::Naming ReportFile::SystemNaming()
+{
+    return Naming{[](const wxString& from, const wxString& to) { return ClaimName(from, to); },
+                  FlushFolder};
+}
+
+ReportFile::ReportFile(const wxString& fileName, Naming naming)
     : target(fileName)
-    , tempName(CreateFreeFile(TempPrefix(fileName), file))
+    , naming(std::move(naming))
+    , token(CreateFreeFile(fileName, file))
+    , tempName(token.empty() ? wxString() : TempName(fileName, token))
 {
 }
 
@@ -82,20 +111,20 @@ bool ReportFile::Commit()
     // the disk never takes a report's name.
     if (!file.IsOpened() || !file.Flush() || !file.Close())
         return false;
-    for (unsigned number = 1; number <= MaxNumber; ++number) {
-        const wxString name = NumberedName(target, number);
-        switch (ClaimName(tempName, name)) {
-        case ClaimResult::Claimed:
-            target = name;
-            tempName.clear();
-            return true;
-        case ClaimResult::Taken:
-            continue;
-        case ClaimResult::Failed:
-            return false;
-        }
+    // From here on the file holds the whole report, the only copy of the
+    // reading on disk: whatever fails, it stays.
+    const wxString name = ClaimFreeName();
+    if (name.empty()) {
+        Keep();
+        return false;
     }
-    return false;
+    target = name;
+    tempName.clear();
+    if (!naming.flushFolder(target)) {
+        keptName = target;
+        return false;
+    }
+    return true;
 }
 
 const wxString& ReportFile::FileName() const
@@ -103,16 +132,40 @@ const wxString& ReportFile::FileName() const
     return target;
 }
 
+const wxString& ReportFile::KeptName() const
+{
+    return keptName;
+}
+
 wxString ReportFile::NumberedName(const wxString& fileName, unsigned number)
 {
     if (number <= 1)
         return fileName;
-    // The folder part stays exactly as given.
-    const size_t folderEnd = fileName.find_last_of(wxFileName::GetPathSeparators());
-    size_t dot = fileName.find_last_of(wxS('.'));
-    if (dot == wxString::npos || (folderEnd != wxString::npos && dot < folderEnd))
-        dot = fileName.size();
-    return fileName.substr(0, dot) + wxString::Format(wxS("_%u"), number) + fileName.substr(dot);
+    return BeforeExtension(fileName, wxString::Format(wxS("_%u"), number));
+}
+
+// The first report's name that the written file could take, or nothing
+// when the folder refused or every name was taken.
+wxString ReportFile::ClaimFreeName() const
+{
+    for (unsigned number = 1; number <= MaxNumber; ++number) {
+        const wxString name = NumberedName(target, number);
+        switch (naming.claim(tempName, name)) {
+        case ClaimResult::Claimed: return name;
+        case ClaimResult::Taken: continue;
+        case ClaimResult::Failed: return wxString();
+        }
+    }
+    return wxString();
+}
+
+// Keeps the written file, under a visible name where the folder takes one.
+void ReportFile::Keep()
+{
+    const wxString visible = VisibleKeptName(target, token);
+    keptName = naming.claim(tempName, visible) == ClaimResult::Claimed ? visible : tempName;
+    tempName.clear();
+    naming.flushFolder(keptName);
 }
 
 void ReportFile::Discard()

@@ -140,9 +140,15 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
 
     ReportText text([&file](std::string_view piece) { return file.Write(piece); });
     const bool written = BuildReport(formater, lines, tableCount, ReportTitle(now), text);
-    if (!written || !file.Commit())
-        return Failure(fileName, wxGetTranslation("Error writing file: ", CatalogName));
-    return Success(file.FileName());
+    if (written && file.Commit())
+        return Success(file.FileName());
+    ReportOutcome failure = Failure(fileName, wxGetTranslation("Error writing file: ", CatalogName));
+    // A report that reached the disk is kept even when its name could not
+    // be made to last: the operator learns where, before clearing the unit.
+    if (!file.KeptName().empty())
+        failure.message += wxS("\n") + wxGetTranslation("The report was kept in the file ", CatalogName)
+            + file.KeptName();
+    return failure;
 }
 
 ReportOutcome GenerateReport(const ReportLines& lines, unsigned tableCount,

@@ -22,6 +22,9 @@ enum ReportFormat {
 // What became of one report, for the window or a command-line reader to
 // show: the file name and a translated message, either "Report
 // successfully generated in file " or the error, each followed by the name.
+// When the report was written in full but its name could not be claimed,
+// or not flushed to disk, the error goes on in a second line: "The report
+// was kept in the file " and where.
 struct ReportOutcome {
     bool ok = false;
     wxString fileName;

@@ -9,6 +9,8 @@ packages=(
   libwxgtk3.2-dev wx3.2-i18n libboost-dev
   googletest libgtest-dev libbenchmark-dev
   gettext python3 unrtf
+  # the help pages' check reads the message catalogs
+  python3-polib
   # the machine's serial ports, listed by name
   libserialport-dev
   # the manual pages (help2man); the package's checks (lintian, appstreamcli)

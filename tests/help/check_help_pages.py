@@ -18,6 +18,8 @@ import unittest
 import xml.etree.ElementTree as ET
 from urllib.parse import urlsplit
 
+import polib  # Debian's python3-polib
+
 HELP_DIR = PO_DIR = TEMPLATE_DIR = ""
 LANGUAGES = []
 ENGLISH = "en"
@@ -42,37 +44,17 @@ def parse_page(path):
 
 # --- message catalogs
 
-def _unquote(line):
-    body = line[line.index('"') + 1:line.rindex('"')]
-    escapes = {"n": "\n", "t": "\t", '"': '"', "\\": "\\"}
-    return re.sub(r'\\(.)', lambda m: escapes.get(m.group(1), m.group(1)), body)
-
-
 def read_catalog(path):
     """[(msgid, [msgstr...], fuzzy)] of a .po or .pot file; obsolete entries left out."""
     entries = []
-    entry, flags, field = None, "", None
-    with open(path, encoding="utf-8") as f:
-        for raw in f:
-            line = raw.strip()
-            if line.startswith("#,"):
-                flags += line
-            elif line.startswith("msgid "):
-                if entry:
-                    entries.append(entry)
-                entry, flags, field = (_unquote(line), [], "fuzzy" in flags), "", "id"
-            elif line.startswith("msgid_plural "):
-                field = "plural"
-            elif line.startswith("msgstr"):
-                entry[1].append(_unquote(line))
-                field = "str"
-            elif line.startswith('"') and entry:
-                if field == "id":
-                    entry = (entry[0] + _unquote(line),) + entry[1:]
-                elif field == "str":
-                    entry[1][-1] += _unquote(line)
-    if entry:
-        entries.append(entry)
+    for entry in polib.pofile(path):
+        if entry.obsolete:
+            continue
+        if entry.msgid_plural:
+            msgstrs = [entry.msgstr_plural[n] for n in sorted(entry.msgstr_plural)]
+        else:
+            msgstrs = [entry.msgstr]
+        entries.append((entry.msgid, msgstrs, "fuzzy" in entry.flags))
     return entries
 
 

@@ -191,6 +191,28 @@ TEST_F(ReportFolderTest, KeepsAnExistingFileAndTakesTheNextFreeName)
     EXPECT_EQ(FileBytes(fileName), expected);
 }
 
+// With the report's name and every numbered name after it taken, the
+// report is not lost: it stays in the folder under a visible name that the
+// error names, and the files that were there stay as they were.
+TEST_F(ReportFolderTest, AReportThatFindsNoFreeNameIsKept)
+{
+    const wxString fileName = ReportFileName(folder, "txt", When);
+    for (unsigned number = 1; number <= 9999; ++number)
+        ASSERT_TRUE(wxFFile(ReportFile::NumberedName(fileName, number), "wb").IsOpened());
+
+    const ReportOutcome outcome = GenerateReport({"h", ""}, 1, ReportFormatTxt, folder, When);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.fileName, fileName);
+    const wxString error = "Error writing file: " + fileName + "\nThe report was kept in the file ";
+    wxString kept;
+    ASSERT_TRUE(outcome.message.StartsWith(error, &kept)) << outcome.message;
+    EXPECT_EQ(wxFileName(kept).GetPath(), folder);
+    EXPECT_TRUE(wxFileName(kept).GetFullName().Matches("report_2026_12_07_21_58_03.????????.txt")) << kept;
+    EXPECT_EQ(FileBytes(kept), (ReportTitle(When) + "\n\n\nh  \t\n\n\n\n").utf8_string());
+    EXPECT_EQ(FileBytes(ReportFile::NumberedName(fileName, 9999)), "");
+    EXPECT_EQ(FilesInFolder().size(), 10000u) << "a temporary file was left";
+}
+
 TEST(ReportDriverTest, NumberedNameGoesBeforeTheExtension)
 {
     EXPECT_EQ(ReportFile::NumberedName("/r/report_1.csv", 1), "/r/report_1.csv");

@@ -1,7 +1,9 @@
 // The report folder the operator chose cannot take the report: it does not
 // exist, it is read-only, or its file system is full. The operator gets
 // the error and no success message; no partial file is left, and an
-// earlier report of the same name stays as it was.
+// earlier report of the same name stays as it was. A report written in
+// full that cannot take its name is kept, and the error says where.
+#include "appendonlyfolder.h"
 #include "clirun.h"
 #include "scratchfolder.h"
 #include "tmpfsmount.h"
@@ -57,6 +59,20 @@ protected:
             EXPECT_FALSE(wxFileName::Exists(outcome.fileName));
     }
 
+    // The report written into an append-only folder, where it cannot take
+    // its name: the error says where it was kept instead, which must be in
+    // the folder and hold the whole report.
+    wxString expectKept(const wxString& folder, const wxString& error)
+    {
+        EXPECT_TRUE(error.StartsWith(wxS("Error writing file: ") + folder + "/report_")) << error;
+        const wxString keptIn = wxS("\nThe report was kept in the file ");
+        EXPECT_NE(error.Find(keptIn), wxNOT_FOUND) << error;
+        const wxString kept = error.Mid(error.Find(keptIn) + keptIn.size()).BeforeFirst('\n');
+        EXPECT_EQ(wxFileName(kept).GetPath(), folder) << kept;
+        EXPECT_EQ(FolderNames(folder), std::vector<std::string>{wxFileName(kept).GetFullName().utf8_string()});
+        return kept;
+    }
+
     wxInitializer init;
     ScratchFolder scratch;
     const wxDateTime when{14, wxDateTime::Mar, 2024, 12, 0, 0};
@@ -105,6 +121,24 @@ TEST_F(ReportFolderTest, FullFileSystem)
     expectRefused(folder, "Error writing file: ", true);
 }
 
+TEST_F(ReportFolderTest, AReportThatCannotTakeItsNameIsKept)
+{
+    const wxString folder = scratch / "append-only";
+    ASSERT_TRUE(wxFileName::Mkdir(folder));
+    const ReportOutcome whole = GenerateReport(lines, 1, ReportFormatTxt, scratch.path(), when);
+    ASSERT_TRUE(whole.ok) << whole.message;
+
+    const AppendOnlyFolder appendOnly(folder);
+    if (!appendOnly.made())
+        GTEST_SKIP() << "cannot make a folder append-only here (" << appendOnly.error()
+                     << "); a report that cannot take its name is not tested";
+    const ReportOutcome outcome = GenerateReport(lines, 1, ReportFormatTxt, folder, when);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.fileName, ReportFileName(folder, "txt", when));
+    const wxString kept = expectKept(folder, outcome.message);
+    EXPECT_TRUE(FileBytes(kept) == FileBytes(whole.fileName)) << "the report kept is not the whole report";
+}
+
 // The same through the headless reader, with a unit to read from: the
 // error on standard error, no report path on standard output, exit 1.
 TEST_F(ReportFolderTest, HeadlessReaderReportsTheFailure)
@@ -123,4 +157,30 @@ TEST_F(ReportFolderTest, HeadlessReaderReportsTheFailure)
         << run.err;
     EXPECT_EQ(run.err.find("successfully"), std::string::npos) << run.err;
     EXPECT_FALSE(wxFileName::Exists(folder));
+}
+
+TEST_F(ReportFolderTest, HeadlessReaderSaysWhereTheReportWasKept)
+{
+    morva_sim::UnitMemory memory;
+    memory.addTable("No.\tEvent", {"1\tPower on", "2\tPower off"});
+    morva_sim::SimulatedUnit unit(memory);
+
+    const wxString folder = scratch / "append-only";
+    ASSERT_TRUE(wxFileName::Mkdir(folder));
+    const AppendOnlyFolder appendOnly(folder);
+    if (!appendOnly.made())
+        GTEST_SKIP() << "cannot make a folder append-only here (" << appendOnly.error()
+                     << "); a report that cannot take its name is not tested";
+    const CliRun run = RunCli(scratch.path(), {"read", "--port", unit.portPath(), "--baud", "115200",
+                                               "--format", "txt", "--folder", folder.utf8_string()});
+    ASSERT_TRUE(run.exited) << run.err;
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find("successfully"), std::string::npos) << run.err;
+    const auto error = run.err.find("Error writing file: ");
+    ASSERT_NE(error, std::string::npos) << run.err;
+    const wxString kept = expectKept(folder, wxString::FromUTF8(run.err.substr(error)));
+    const std::string bytes = FileBytes(kept);
+    EXPECT_NE(bytes.find("Power on"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("Power off"), std::string::npos) << bytes;
 }

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 using namespace morva_velox;
 using namespace unitsim_test;
 using morva_sim::LineModel;
@@ -52,6 +55,7 @@ TEST(LineModelTest, TheUnitAnswersNoFasterThanTheLineAndNotMuchLater)
     } lines[] = {{9600, 20}, {115200, 2}, {115200, 0}};
     const Bytes requests[] = {writeWordRequest(VarTable, 0), readRequest(TypeWideText, VarTable),
                               readRequest(TypeWord, VarRecordCount)};
+    constexpr int Exchanges = 5;
     for (const auto& l : lines) {
         SCOPED_TRACE(l.baud);
         SCOPED_TRACE(l.latencyMs);
@@ -66,13 +70,19 @@ TEST(LineModelTest, TheUnitAnswersNoFasterThanTheLineAndNotMuchLater)
             ASSERT_GE(answerSize, HeaderSize);
             unit.setLineBaud(l.baud);
 
-            const Clock::time_point start = Clock::now();
-            line.send(request);
-            EXPECT_EQ(line.receive(answerSize).size(), answerSize);
-            const double wall = Ms(Clock::now() - start).count();
+            // Never faster than the line; not much slower in the fastest of a
+            // few exchanges, as a loaded machine may hold up any one of them.
             const double floor = Ms(model.transferTime(request.size() + answerSize)).count() + l.latencyMs;
-            EXPECT_GE(wall, floor - 0.5) << "request " << int(request[HeaderSize]);
-            EXPECT_LE(wall, 1.5 * floor + 15) << "request " << int(request[HeaderSize]);
+            double fastest = std::numeric_limits<double>::infinity();
+            for (int exchange = 0; exchange < Exchanges; ++exchange) {
+                const Clock::time_point start = Clock::now();
+                line.send(request);
+                EXPECT_EQ(line.receive(answerSize).size(), answerSize);
+                const double wall = Ms(Clock::now() - start).count();
+                EXPECT_GE(wall, floor - 0.5) << "request " << int(request[HeaderSize]);
+                fastest = std::min(fastest, wall);
+            }
+            EXPECT_LE(fastest, 1.5 * floor + 20) << "request " << int(request[HeaderSize]);
         }
     }
 }
