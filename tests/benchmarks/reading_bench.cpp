@@ -77,6 +77,8 @@ public:
 
     void see(SerialPortVeloxProtocol::TraceDirection direction, std::size_t bytes)
     {
+        if (direction == SerialPortVeloxProtocol::TraceDirection::Note)
+            return;
         const bool sent = direction == SerialPortVeloxProtocol::TraceDirection::Sent;
         if (sent && m_received > 0)
             close();
