@@ -86,7 +86,6 @@ void SerialPort::close()
     m_latency = platform::LatencyState{};
 }
 
-
 void SerialPort::setPace(Pace pace)
 {
     const bool changed = pace != m_pace;
