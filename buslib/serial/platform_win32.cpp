@@ -346,6 +346,7 @@ bool SerialDevice::isOpen() const { return static_cast<bool>(m_impl->device); }
 
 void SerialDevice::applyFlowControl(int mode)
 {
+    // RTS (fRtsControl) stays as the driver has it, which is on.
     m_impl->editConfig([mode](DCB& dcb) {
         switch (mode) {
         case 0:
