@@ -99,6 +99,12 @@ public:
         return [this](morva_velox::SerialPortVeloxProtocol::TraceDirection d, const std::uint8_t* b,
                       std::size_t n) {
             char line[16];
+            if (d == morva_velox::SerialPortVeloxProtocol::TraceDirection::Note) {
+                std::snprintf(line, sizeof line, "%8u", morva_velox::platform::tickCount() - m_start);
+                m_file << line << " note " << std::string(reinterpret_cast<const char*>(b), n) << '\n';
+                m_file.flush();
+                return;
+            }
             std::snprintf(line, sizeof line, "%8u %s", morva_velox::platform::tickCount() - m_start,
                           d == morva_velox::SerialPortVeloxProtocol::TraceDirection::Sent ? ">" : "<");
             m_file << line;

@@ -34,6 +34,7 @@ struct Options {
     long statusBusyPolls = 0;
     long latencyMs = 0;
     long baud = 0;
+    long adapterTimerMs = 0;
     bool hasStatus = true;
     bool hasTableSelection = true;
     bool control = false;
@@ -57,6 +58,9 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
         {wxCMD_LINE_OPTION, nullptr, "baud", "a line with a speed: take requests in and send answers no faster than this rate, "
          "10 bits a byte (default: the pseudo-terminal's instant line)",
          wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_OPTION, nullptr, "adapter-timer", "a USB serial adapter before the host: hold the answers' bytes "
+         "until 62 have gathered or this many milliseconds have passed since the last one (default 0: no adapter)",
+         wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "control", "serve a control channel on 127.0.0.1 (its port on the second line)",
          wxCMD_LINE_VAL_NONE, 0},
         wxCMD_LINE_DESC_END,
@@ -77,10 +81,12 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitCode)
     parser.Found("status-busy", &options.statusBusyPolls);
     parser.Found("latency", &options.latencyMs);
     parser.Found("baud", &options.baud);
+    parser.Found("adapter-timer", &options.adapterTimerMs);
     // The fastest line a serial port runs is a few megabaud; a day is more
-    // latency than any test wants.
-    if (options.latencyMs < 0 || options.baud < 0 || options.baud > 10000000 || options.latencyMs > 86400000) {
-        std::cerr << "morva_unit_sim: --baud takes 0 to 10000000, --latency 0 to 86400000\n";
+    // latency than any test wants; an adapter's timer is one byte (FTDI).
+    if (options.latencyMs < 0 || options.baud < 0 || options.baud > 10000000 || options.latencyMs > 86400000
+        || options.adapterTimerMs < 0 || options.adapterTimerMs > 255) {
+        std::cerr << "morva_unit_sim: --baud takes 0 to 10000000, --latency 0 to 86400000, --adapter-timer 0 to 255\n";
         exitCode = 1;
         return false;
     }
@@ -123,6 +129,7 @@ int main(int argc, char** argv)
         unit.setStatusBusyPolls(static_cast<int>(options.statusBusyPolls));
         unit.setAnswerLatency(std::chrono::milliseconds(options.latencyMs));
         unit.setLineBaud(static_cast<unsigned>(options.baud));
+        unit.setAdapterTimer(std::chrono::milliseconds(options.adapterTimerMs));
         std::cout << unit.portPath() << std::endl;
         std::unique_ptr<morva_sim::ControlServer> control;
         if (options.control) {

@@ -93,8 +93,14 @@ void SerialPortVeloxProtocol::fail(std::uint32_t code, const char* file, int lin
 void SerialPortVeloxProtocol::trace(TraceDirection direction, const std::uint8_t* bytes,
                                     std::size_t count) const
 {
-    if (m_trace && count > 0)
-        m_trace(direction, bytes, count);
+    if (!m_trace || count == 0)
+        return;
+    if (!m_noteTraced) {
+        m_noteTraced = true;
+        const std::string note = latencyNote(latencyState());
+        m_trace(TraceDirection::Note, reinterpret_cast<const std::uint8_t*>(note.data()), note.size());
+    }
+    m_trace(direction, bytes, count);
 }
 
 void SerialPortVeloxProtocol::transact(const std::uint8_t* header, const std::uint8_t* block,

@@ -44,7 +44,9 @@ public:
         std::size_t size;
     };
 
-    enum class TraceDirection { Sent, Received };
+    // Note: a line of text for support, once before the first packet: what
+    // became of the line pace's low-latency request (SerialPort::latencyNote).
+    enum class TraceDirection { Sent, Received, Note };
     // Sees every byte written to and read from the port.
     using Trace = std::function<void(TraceDirection, const std::uint8_t*, std::size_t)>;
 
@@ -134,6 +136,7 @@ private:
     int m_lastBlockLength = 0;
     std::array<std::uint8_t, BlockCapacity> m_txData{};
     Trace m_trace;
+    mutable bool m_noteTraced = false;
 };
 
 // Wide text to and from UTF-16LE units, surrogate pairs included.

@@ -5,6 +5,8 @@
 // pause, and one serial device. Each platform implements this interface in
 // one source file of its own.
 
+#include "buslib/serial/devicecontrol.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,10 +67,30 @@ struct OpenFailure {
     std::string systemMessage;
 };
 
+// The operating system's own driver calls (none on a system whose line
+// settings carry the modem lines themselves).
+std::unique_ptr<DeviceControl> systemDeviceControl();
+
+// What the line pace's request for low latency came to: the driver's
+// low-latency mode, and the latency timer of a USB adapter where the system
+// tells it.
+struct LatencyState {
+    enum Mode {
+        NotAsked,    // the design pace: nothing asked, nothing changed
+        Set,         // the driver hands bytes on at once
+        Unavailable  // the driver refused or has no such mode
+    };
+    Mode mode = NotAsked;
+    // The adapter's latency timer in milliseconds; -1 when not known.
+    int adapterTimerMs = -1;
+};
+
 // One serial communications device. Not copyable; closed on destruction.
 class SerialDevice {
 public:
     SerialDevice();
+    // The driver calls go through `control` in place of the system's.
+    explicit SerialDevice(std::unique_ptr<DeviceControl> control);
     ~SerialDevice();
     SerialDevice(const SerialDevice&) = delete;
     SerialDevice& operator=(const SerialDevice&) = delete;
@@ -87,6 +109,9 @@ public:
     void applyByteSize(int bits);
     void applyStopBits(int code);
     void applyTimeouts(const ReadTimeouts& timeouts);
+    // true: asks the driver to hand received bytes on at once; false: puts
+    // back the driver's flags as they were before (closing does so too).
+    LatencyState applyLowLatency(bool on);
 
     // Pauses `pauseMs`, then reads under the time-outs. Returns what arrived;
     // returns early when the line hangs up or fails, or when woken.

@@ -23,6 +23,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 namespace morva_velox {
 namespace platform {
@@ -106,7 +109,71 @@ bool heldExclusively(int fd)
 #endif
 }
 
+// The modem lines and the low-latency flag through the terminal's ioctls.
+class IoctlDeviceControl : public DeviceControl {
+public:
+    bool modemLines(int device, int& lines) override
+    {
+        int bits = 0;
+        if (::ioctl(device, TIOCMGET, &bits) != 0)
+            return false;
+        lines = ((bits & TIOCM_DTR) != 0 ? ModemDtr : 0) | ((bits & TIOCM_RTS) != 0 ? ModemRts : 0);
+        return true;
+    }
+
+    bool raiseModemLines(int device, int lines) override
+    {
+        const int bits = modemBits(lines);
+        return ::ioctl(device, TIOCMBIS, &bits) == 0;
+    }
+
+    bool lowerModemLines(int device, int lines) override
+    {
+        const int bits = modemBits(lines);
+        return ::ioctl(device, TIOCMBIC, &bits) == 0;
+    }
+
+#ifdef __linux__
+    bool lowLatency(int device, bool& on) override
+    {
+        serial_struct serial{};
+        if (::ioctl(device, TIOCGSERIAL, &serial) != 0)
+            return false;
+        on = (serial.flags & ASYNC_LOW_LATENCY) != 0;
+        return true;
+    }
+
+    bool setLowLatency(int device, bool on) override
+    {
+        serial_struct serial{};
+        if (::ioctl(device, TIOCGSERIAL, &serial) != 0)
+            return false;
+        if (on)
+            serial.flags |= ASYNC_LOW_LATENCY;
+        else
+            serial.flags &= ~ASYNC_LOW_LATENCY;
+        return ::ioctl(device, TIOCSSERIAL, &serial) == 0;
+    }
+#else
+    bool lowLatency(int, bool&) override { return false; }
+    bool setLowLatency(int, bool) override { return false; }
+#endif
+
+private:
+    static int modemBits(int lines)
+    {
+        return ((lines & ModemDtr) != 0 ? TIOCM_DTR : 0) | ((lines & ModemRts) != 0 ? TIOCM_RTS : 0);
+    }
+};
+
+// The modem lines that the flow-control modes of a communications port's
+// settings give: DTR off but in the hardware mode, RTS on as the driver
+// raises it (under hardware flow control the driver drives it).
+int modemLinesFor(int mode) { return mode == 1 ? ModemDtr | ModemRts : ModemRts; }
+
 } // namespace
+
+std::unique_ptr<DeviceControl> systemDeviceControl() { return std::make_unique<IoctlDeviceControl>(); }
 
 std::uint32_t tickCount()
 {
@@ -136,7 +203,10 @@ std::string devicePath(const std::string& portName)
 
 class SerialDevice::Impl {
 public:
-    Impl() : wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    explicit Impl(std::unique_ptr<DeviceControl> driver)
+        : wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), control(std::move(driver))
+    {
+    }
     ~Impl()
     {
         closeDevice();
@@ -147,6 +217,7 @@ public:
     void closeDevice()
     {
         if (fd >= 0) {
+            restoreLatency();
             ::ioctl(fd, TIOCNXCL);
             ::close(fd);
             fd = -1;
@@ -164,6 +235,46 @@ public:
             return;
         edit(tio);
         ::tcsetattr(fd, TCSANOW, &tio);
+    }
+
+    // Sets the modem lines as the flow-control mode has them; a device
+    // without modem lines is left as it is.
+    void applyModemLines(int mode)
+    {
+        int lines = 0;
+        if (fd < 0 || mode < 0 || mode > 2 || !control->modemLines(fd, lines))
+            return;
+        const int wanted = modemLinesFor(mode);
+        if ((wanted & ~lines) != 0)
+            control->raiseModemLines(fd, wanted & ~lines);
+        if ((lines & ~wanted) != 0)
+            control->lowerModemLines(fd, lines & ~wanted);
+    }
+
+    LatencyState requestLowLatency()
+    {
+        LatencyState state;
+        state.mode = LatencyState::Unavailable;
+        bool on = false;
+        if (fd < 0 || !control->lowLatency(fd, on))
+            return state;
+        if (!on) {
+            if (!control->setLowLatency(fd, true))
+                return state;
+            lowLatencyOurs = true;
+        }
+        state.mode = LatencyState::Set;
+        return state;
+    }
+
+    // Clears the low-latency flag where this program set it. Tried even
+    // when the device is gone: the driver then refuses, and nothing is lost.
+    void restoreLatency()
+    {
+        if (!lowLatencyOurs)
+            return;
+        lowLatencyOurs = false;
+        control->setLowLatency(fd, false);
     }
 
     // Waits for the wake-up descriptor alone; true when woken.
@@ -262,12 +373,20 @@ public:
 
     int fd = -1;
     int wakeFd = -1;
+    std::unique_ptr<DeviceControl> control;
+    // The low-latency flag was off, and this program set it.
+    bool lowLatencyOurs = false;
     std::atomic<bool> woken{false};
     ReadTimeouts timeouts;
     OpenFailure failure;
 };
 
-SerialDevice::SerialDevice() : m_impl(std::make_unique<Impl>()) {}
+SerialDevice::SerialDevice() : SerialDevice(systemDeviceControl()) {}
+
+SerialDevice::SerialDevice(std::unique_ptr<DeviceControl> control)
+    : m_impl(std::make_unique<Impl>(control ? std::move(control) : systemDeviceControl()))
+{
+}
 
 SerialDevice::~SerialDevice() = default;
 
@@ -365,6 +484,7 @@ void SerialDevice::applyFlowControl(int mode)
         default: break;
         }
     });
+    m_impl->applyModemLines(mode);
 }
 
 void SerialDevice::applyParity(int code)
@@ -411,6 +531,14 @@ void SerialDevice::applyStopBits(int code)
 }
 
 void SerialDevice::applyTimeouts(const ReadTimeouts& timeouts) { m_impl->timeouts = timeouts; }
+
+LatencyState SerialDevice::applyLowLatency(bool on)
+{
+    if (on)
+        return m_impl->requestLowLatency();
+    m_impl->restoreLatency();
+    return LatencyState{};
+}
 
 std::size_t SerialDevice::read(std::uint8_t* buffer, std::size_t count, unsigned pauseMs)
 {

@@ -12,6 +12,8 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include <windows.h>
 
@@ -97,7 +99,80 @@ OpenFailure openFailureFor(DWORD error)
 // time-out is cancelled: the line is then as good as gone.
 constexpr DWORD DriverGraceMs = 2000;
 
+struct KeyCloser {
+    void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer<HKEY>::type, KeyCloser>;
+
+// A subkey opened for reading; empty when it cannot be.
+UniqueKey openKey(HKEY parent, const wchar_t* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return UniqueKey();
+    return UniqueKey(key);
+}
+
+// The names of a key's subkeys.
+std::vector<std::wstring> subkeys(HKEY key)
+{
+    std::vector<std::wstring> names;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD size = sizeof name / sizeof name[0];
+        const LONG r = ::RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_NO_MORE_ITEMS)
+            break;
+        if (r == ERROR_SUCCESS)
+            names.emplace_back(name, size);
+    }
+    return names;
+}
+
+// The latency timer, in milliseconds, of the FTDI adapter (USB vendor id
+// 0403) whose port is `comName` ("COM3"): read, never written, from the
+// parameters that its driver keeps for each device. -1 when the port is no
+// such adapter or the value is missing.
+int ftdiLatencyTimerMs(const std::string& comName)
+{
+    const std::wstring port(comName.begin(), comName.end());
+    const UniqueKey bus = openKey(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS");
+    if (!bus)
+        return -1;
+    for (const std::wstring& device : subkeys(bus.get())) {
+        if (::_wcsnicmp(device.c_str(), L"VID_0403", 8) != 0)
+            continue;
+        const UniqueKey instances = openKey(bus.get(), device.c_str());
+        if (!instances)
+            continue;
+        for (const std::wstring& instance : subkeys(instances.get())) {
+            const std::wstring parameters = instance + L"\\Device Parameters";
+            wchar_t name[64] = {};
+            DWORD size = sizeof name;
+            if (::RegGetValueW(instances.get(), parameters.c_str(), L"PortName", RRF_RT_REG_SZ, nullptr, name, &size)
+                    != ERROR_SUCCESS
+                || ::_wcsicmp(name, port.c_str()) != 0)
+                continue;
+            DWORD timer = 0;
+            size = sizeof timer;
+            if (::RegGetValueW(instances.get(), parameters.c_str(), L"LatencyTimer", RRF_RT_REG_DWORD, nullptr,
+                               &timer, &size)
+                != ERROR_SUCCESS)
+                return -1;
+            return static_cast<int>(timer);
+        }
+    }
+    return -1;
+}
+
 } // namespace
+
+std::unique_ptr<DeviceControl> systemDeviceControl()
+{
+    // The DCB carries the modem lines here, and the driver has no
+    // low-latency mode to ask for.
+    return nullptr;
+}
 
 std::uint32_t tickCount() { return ::GetTickCount(); }
 
@@ -194,12 +269,16 @@ public:
     UniqueHandle readDone;
     UniqueHandle writeDone;
     COMMCONFIG config{};
+    // The open device's path, \\.\COM3.
+    std::string path;
     std::atomic<bool> woken{false};
     ReadTimeouts timeouts;
     OpenFailure failure;
 };
 
 SerialDevice::SerialDevice() : m_impl(std::make_unique<Impl>()) {}
+
+SerialDevice::SerialDevice(std::unique_ptr<DeviceControl>) : SerialDevice() {}
 
 SerialDevice::~SerialDevice() = default;
 
@@ -252,6 +331,7 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
     ::PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
 
     m_impl->device = std::move(device);
+    m_impl->path = devicePath;
     // A wake-up belongs to the last session of the port.
     ::ResetEvent(m_impl->cancel.get());
     m_impl->woken = false;
@@ -266,6 +346,7 @@ bool SerialDevice::isOpen() const { return static_cast<bool>(m_impl->device); }
 
 void SerialDevice::applyFlowControl(int mode)
 {
+    // RTS (fRtsControl) stays as the driver has it, which is on.
     m_impl->editConfig([mode](DCB& dcb) {
         switch (mode) {
         case 0:
@@ -337,6 +418,19 @@ void SerialDevice::applyTimeouts(const ReadTimeouts& timeouts)
     t.WriteTotalTimeoutMultiplier = timeouts.writePerByteMs;
     t.WriteTotalTimeoutConstant = timeouts.writeConstantMs;
     ::SetCommTimeouts(m_impl->handle(), &t);
+}
+
+LatencyState SerialDevice::applyLowLatency(bool on)
+{
+    // The driver has no low-latency mode to ask for; an FTDI adapter holds
+    // received bytes for as long as its latency timer says, a setting that
+    // needs the operator's administrator rights.
+    LatencyState state;
+    if (!on || !m_impl->device)
+        return state;
+    state.mode = LatencyState::Unavailable;
+    state.adapterTimerMs = ftdiLatencyTimerMs(m_impl->path.substr(sizeof DevicePrefix - 1));
+    return state;
 }
 
 std::size_t SerialDevice::read(std::uint8_t* buffer, std::size_t count, unsigned pauseMs)

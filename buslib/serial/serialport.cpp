@@ -8,6 +8,8 @@ namespace morva_velox {
 
 SerialPort::SerialPort() = default;
 
+SerialPort::SerialPort(std::unique_ptr<platform::DeviceControl> control) : m_device(std::move(control)) {}
+
 SerialPort::~SerialPort() { SerialPort::close(); }
 
 bool SerialPort::stopBitsFit(int byteSize, int stopBits)
@@ -69,6 +71,8 @@ bool SerialPort::open(const std::string& name, int baud, int /*parity*/, int byt
     setParity(m_parity);
     setFlowControl(m_flowControl);
     setStopBits(m_stopBits);
+    if (m_pace == Pace::Line)
+        m_latency = m_device.applyLowLatency(true);
     return true;
 }
 
@@ -79,6 +83,33 @@ void SerialPort::close()
     wxCriticalSectionLocker lock(m_lock);
     m_device.close();
     m_open = false;
+    m_latency = platform::LatencyState{};
+}
+
+void SerialPort::setPace(Pace pace)
+{
+    const bool changed = pace != m_pace;
+    m_pace = pace;
+    if (!changed || !isOpen())
+        return;
+    wxCriticalSectionLocker lock(m_lock);
+    m_latency = m_device.applyLowLatency(pace == Pace::Line);
+}
+
+std::string SerialPort::latencyNote(const platform::LatencyState& state)
+{
+    std::string note;
+    switch (state.mode) {
+    case platform::LatencyState::NotAsked: note = "low-latency mode not asked for (design pace)"; break;
+    case platform::LatencyState::Set: note = "low-latency mode set"; break;
+    case platform::LatencyState::Unavailable: note = "low-latency mode not available from the driver"; break;
+    }
+    if (state.adapterTimerMs > static_cast<int>(AdapterTimerAdviceMs))
+        note += "; the USB adapter's latency timer is " + std::to_string(state.adapterTimerMs)
+            + " ms: lower it to 1 ms in Device Manager > the port > Port Settings > Advanced > Latency Timer";
+    else if (state.adapterTimerMs >= 0)
+        note += "; the USB adapter's latency timer is " + std::to_string(state.adapterTimerMs) + " ms";
+    return note;
 }
 
 void SerialPort::flush()

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace morva_velox {
@@ -19,6 +20,8 @@ namespace morva_velox {
 class SerialPort {
 public:
     SerialPort();
+    // The device's driver calls go through `control` in place of the system's.
+    explicit SerialPort(std::unique_ptr<platform::DeviceControl> control);
     virtual ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
@@ -48,8 +51,16 @@ public:
     // nothing still lasts 20 ms, so that a dead line is not polled
     // without pause).
     int read(std::uint8_t* buffer, int count);
-    void setPace(Pace pace) { m_pace = pace; }
+    // The line pace also asks the driver to hand received bytes on at once
+    // (a USB adapter's latency timer otherwise holds the tail of every
+    // answer); the design pace leaves the driver's flags as they were.
+    void setPace(Pace pace);
     Pace pace() const { return m_pace; }
+    // What the open port's driver made of the line pace's request.
+    const platform::LatencyState& latencyState() const { return m_latency; }
+    // One line for support on the low-latency mode and the adapter's timer,
+    // with the way to lower a timer that holds answers back.
+    static std::string latencyNote(const platform::LatencyState& state);
     bool isOpen() const { return m_open.load(); }
     int lastError() const { return m_lastError.load(); }
     const std::string& portName() const { return m_name; }
@@ -69,6 +80,8 @@ public:
     int stopBits() const { return m_stopBits; }
 
     static constexpr unsigned ReadPauseMs = 20;
+    // An adapter's latency timer above this is worth lowering.
+    static constexpr unsigned AdapterTimerAdviceMs = 2;
 
 protected:
     void setLastError(int code) { m_lastError = code; }
@@ -86,6 +99,7 @@ private:
     int m_byteSize = 8;
     int m_stopBits = 0;
     Pace m_pace = Pace::Design;
+    platform::LatencyState m_latency;
     std::atomic<bool> m_open{false};
     std::atomic<int> m_lastError{0};
     wxCriticalSection m_lock;

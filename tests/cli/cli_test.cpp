@@ -352,6 +352,11 @@ TEST_F(CliTest, BothPacesSendTheSameRequestsAndMakeTheSameReport)
         const std::string trace = fileText(dir + "/trace.txt");
         const std::string named = std::string(pace && pace[0] != 'd' ? "line" : "design");
         EXPECT_EQ(trace.substr(0, trace.find('\n')), "       0 pace " + named);
+        // Then, once, what became of low-latency mode: a pseudo-terminal has none.
+        const std::string note = named == "line" ? " note low-latency mode not available from the driver\n"
+                                                 : " note low-latency mode not asked for (design pace)\n";
+        EXPECT_NE(trace.find(note), std::string::npos) << trace.substr(0, 200);
+        EXPECT_EQ(trace.find(" note ", trace.find(note) + 1), std::string::npos);
         // The report without its first line, which holds the time.
         const std::string report = fileText(lastLine(r.out));
         reports.push_back(report.substr(report.find('\n')));

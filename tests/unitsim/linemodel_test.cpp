@@ -86,3 +86,68 @@ TEST(LineModelTest, TheUnitAnswersNoFasterThanTheLineAndNotMuchLater)
         }
     }
 }
+
+// Behind a USB adapter the host gets a packet's worth (62 bytes) as soon as
+// it has crossed, and the rest when the adapter's timer has run out after
+// the last byte; on a slow line, the timer runs out between bytes.
+TEST(LineModelTest, AnAdapterHoldsTheTailUntilItsTimerRunsOut)
+{
+    using std::chrono::milliseconds;
+    const auto t = [](unsigned baud, std::size_t bytes) { return LineModel(baud).transferTime(bytes); };
+    const struct {
+        const char* name;
+        LineModel line;
+        std::size_t count;
+        std::vector<LineModel::Handover> expected;
+    } rows[] = {
+        {"instant, no adapter", LineModel(), 300, {{300, Clock::duration::zero()}}},
+        {"115200, no adapter", LineModel(115200), 25, {{11, t(115200, 11)}, {22, t(115200, 22)}, {25, t(115200, 25)}}},
+        {"instant, 16 ms", LineModel(0, 16), 14, {{14, milliseconds(16)}}},
+        {"instant, 16 ms, 130 bytes", LineModel(0, 16), 130,
+         {{62, Clock::duration::zero()}, {124, Clock::duration::zero()}, {130, milliseconds(16)}}},
+        {"115200, 16 ms, a packet's worth", LineModel(115200, 16), 62, {{62, t(115200, 62)}}},
+        {"115200, 1 ms, 130 bytes", LineModel(115200, 1), 130,
+         {{62, t(115200, 62)}, {124, t(115200, 124)}, {130, t(115200, 130) + milliseconds(1)}}},
+        {"9600, 1 ms: a byte takes longer than the timer", LineModel(9600, 1), 3,
+         {{1, t(9600, 1) + milliseconds(1)}, {2, t(9600, 2) + milliseconds(1)}, {3, t(9600, 3) + milliseconds(1)}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<LineModel::Handover> got = row.line.handovers(row.count);
+        ASSERT_EQ(got.size(), row.expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].bytes, row.expected[i].bytes) << i;
+            EXPECT_EQ(got[i].after, row.expected[i].after) << i;
+        }
+    }
+}
+
+// The unit behind an adapter with a long timer: a packet's worth of a long
+// answer comes at once, its tail only after the timer; 0 is today's line.
+TEST(LineModelTest, TheUnitsAnswersComeThroughTheAdapter)
+{
+    UnitMemory memory;
+    memory.addTable("Date\tTime\tChannel\tEvent\tValue\tUnit\tOperator", {"14.03.2024\t08:53:41"});
+    SimulatedUnit unit(memory);
+    HostLine line(unit.portPath());
+    const Bytes request = readRequest(TypeWideText, VarTable);
+    line.send(request);
+    const std::size_t answerSize = line.receive(4096, std::chrono::milliseconds(200)).size();
+    ASSERT_GT(answerSize, LineModel::AdapterPacketBytes);
+
+    // Long enough to tell apart on a loaded machine.
+    constexpr auto Timer = std::chrono::milliseconds(400);
+    unit.setAdapterTimer(Timer);
+    Clock::time_point start = Clock::now();
+    line.send(request);
+    EXPECT_EQ(line.receive(LineModel::AdapterPacketBytes).size(), LineModel::AdapterPacketBytes);
+    EXPECT_LT(Clock::now() - start, Timer);
+    EXPECT_EQ(line.receive(answerSize - LineModel::AdapterPacketBytes).size(), answerSize - LineModel::AdapterPacketBytes);
+    EXPECT_GE(Clock::now() - start, Timer);
+
+    unit.setAdapterTimer(std::chrono::milliseconds(0));
+    start = Clock::now();
+    line.send(request);
+    EXPECT_EQ(line.receive(answerSize).size(), answerSize);
+    EXPECT_LT(Clock::now() - start, Timer);
+}

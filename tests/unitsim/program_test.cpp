@@ -141,7 +141,23 @@ TEST(ProgramTest, LineSpeedAndLatencyAreOptIn)
         else
             EXPECT_LT(ms.count(), 73 + 50 - 1);
     }
-    Program refused({"--latency", "-5"});
-    EXPECT_EQ(refused.firstLine(), "");
-    EXPECT_EQ(refused.exitCode(), 1);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--latency", "-5"},
+                                                 {"--adapter-timer", "-1"}, {"--adapter-timer", "256"}}) {
+        Program refused(args);
+        EXPECT_EQ(refused.firstLine(), "") << args[0];
+        EXPECT_EQ(refused.exitCode(), 1) << args[0];
+    }
+}
+
+// An adapter's timer holds a short answer back for as long as it says.
+TEST(ProgramTest, AdapterTimerHoldsTheAnswer)
+{
+    Program program({"--adapter-timer", "150"});
+    HostLine line(program.firstLine());
+    const auto start = std::chrono::steady_clock::now();
+    line.send(writeWordRequest(VarRecord, 0));
+    EXPECT_EQ(line.receive(writeAnswer().size()), writeAnswer());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.exitCode(), 0);
 }

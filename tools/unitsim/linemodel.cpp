@@ -24,4 +24,42 @@ std::size_t LineModel::burstSize() const
     return std::max<std::size_t>(1, m_baud / (BitsPerByte * 1000));
 }
 
+std::vector<LineModel::Handover> LineModel::handovers(std::size_t count) const
+{
+    if (m_adapterTimer.count() > 0)
+        return adapterHandovers(count);
+    if (instant())
+        return {{count, Clock::duration::zero()}};
+    std::vector<Handover> out;
+    const std::size_t burst = burstSize();
+    for (std::size_t sent = 0; sent < count;) {
+        sent = std::min(count, sent + burst);
+        out.push_back({sent, transferTime(sent)});
+    }
+    return out;
+}
+
+std::vector<LineModel::Handover> LineModel::adapterHandovers(std::size_t count) const
+{
+    std::vector<Handover> out;
+    std::size_t held = 0;
+    Clock::duration last = Clock::duration::zero();
+    for (std::size_t i = 1; i <= count; ++i) {
+        const Clock::duration crossed = transferTime(i);
+        // The timer ran out between two bytes of a slow line.
+        if (held > 0 && crossed > last + m_adapterTimer) {
+            out.push_back({i - 1, last + m_adapterTimer});
+            held = 0;
+        }
+        last = crossed;
+        if (++held == AdapterPacketBytes) {
+            out.push_back({i, crossed});
+            held = 0;
+        }
+    }
+    if (held > 0)
+        out.push_back({count, last + m_adapterTimer});
+    return out;
+}
+
 } // namespace morva_sim

@@ -118,7 +118,13 @@ void SimulatedUnit::setAnswerLatency(std::chrono::milliseconds latency)
 void SimulatedUnit::setLineBaud(unsigned baud)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_line = LineModel(baud);
+    m_line = LineModel(baud, m_line.adapterTimerMs());
+}
+
+void SimulatedUnit::setAdapterTimer(std::chrono::milliseconds timer)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_line = LineModel(m_line.baud(), static_cast<unsigned>(timer.count()));
 }
 
 void SimulatedUnit::addFault(const FaultRule& rule)
@@ -289,16 +295,13 @@ bool SimulatedUnit::pauseUntil(Clock::time_point deadline) const
 
 bool SimulatedUnit::send(const Bytes& bytes, const LineModel& line) const
 {
-    if (line.instant())
-        return writeAll(bytes.data(), bytes.size());
-    // Each burst goes out when its last byte would have crossed the line.
+    // Each handover goes out when the host would have got it.
     const Clock::time_point start = Clock::now();
-    const std::size_t burst = line.burstSize();
-    for (std::size_t sent = 0; sent < bytes.size();) {
-        const std::size_t next = std::min(bytes.size(), sent + burst);
-        if (!pauseUntil(start + line.transferTime(next)) || !writeAll(bytes.data() + sent, next - sent))
+    std::size_t sent = 0;
+    for (const LineModel::Handover& h : line.handovers(bytes.size())) {
+        if (!pauseUntil(start + h.after) || !writeAll(bytes.data() + sent, h.bytes - sent))
             return false;
-        sent = next;
+        sent = h.bytes;
     }
     return true;
 }

@@ -68,10 +68,14 @@ public:
     // no faster than `baud` allows at 10 bits a byte. 0, as at
     // construction: the instant line of the pseudo-terminal.
     void setLineBaud(unsigned baud);
+    // The host behind a USB serial adapter whose latency timer is `timer`:
+    // the answers' bytes reach it 62 at a time, the rest when the timer has
+    // run out since the last byte. 0, as at construction: no adapter.
+    void setAdapterTimer(std::chrono::milliseconds timer);
     void addFault(const FaultRule& rule);
     // Starts over as a new unit with this memory: the switches as at
-    // construction, no faults, no latency, an instant line, an empty
-    // request log.
+    // construction, no faults, no latency, an instant line without an
+    // adapter, an empty request log.
     void reset(UnitMemory memory);
 
     // The requests received since the start or the last clearRequests(), in

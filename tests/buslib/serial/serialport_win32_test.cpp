@@ -9,7 +9,10 @@
 
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
+
+#include <windows.h>
 
 using namespace morva_velox;
 using morva_sim::Fault;
@@ -180,6 +183,64 @@ TEST_F(Win32SerialPortTest, SettersAndReopenKeepTheLineWorking)
     ASSERT_TRUE(unit.waitForRequests(1, std::chrono::seconds(2)));
     EXPECT_EQ(unit.requests()[0].bytes, SelectTable1);
     timedRead(14, 14);
+}
+
+// The driver has no low-latency mode to ask for; a port that is no FTDI
+// adapter has no latency timer to tell; the design pace asks nothing.
+TEST_F(Win32SerialPortTest, LinePaceAsksNoDriverModeAndFindsNoAdapterTimer)
+{
+    EXPECT_EQ(port.latencyState().mode, platform::LatencyState::NotAsked);
+    port.setPace(Pace::Line);
+    EXPECT_EQ(port.latencyState().mode, platform::LatencyState::Unavailable);
+    EXPECT_EQ(port.latencyState().adapterTimerMs, -1);
+    ASSERT_TRUE(port.write(SelectTable1.data(), static_cast<int>(SelectTable1.size())));
+    timedRead(14, 14);
+}
+
+namespace {
+
+// An FTDI adapter's device parameters as its driver keeps them, naming the
+// port; removed again at the end. Needs the right to write the machine's
+// part of the registry (Wine gives it).
+class FtdiDeviceKey {
+public:
+    FtdiDeviceKey(const std::string& portName, DWORD latencyTimer)
+    {
+        const std::wstring port(portName.begin(), portName.end());
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (Device + L"\\0000\\Device Parameters").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr)
+            != ERROR_SUCCESS)
+            return;
+        m_made = ::RegSetValueExW(key, L"PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(port.c_str()),
+                                  static_cast<DWORD>((port.size() + 1) * sizeof(wchar_t)))
+                == ERROR_SUCCESS
+            && ::RegSetValueExW(key, L"LatencyTimer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&latencyTimer),
+                                sizeof latencyTimer)
+                == ERROR_SUCCESS;
+        ::RegCloseKey(key);
+    }
+    ~FtdiDeviceKey() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, Device.c_str()); }
+    bool made() const { return m_made; }
+
+private:
+    const std::wstring Device = L"SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS\\VID_0403+PID_6001+MORVATEST";
+    bool m_made = false;
+};
+
+} // namespace
+
+// An FTDI adapter's timer is read, never changed, and a long one advised.
+TEST_F(Win32SerialPortTest, LinePaceReadsTheFtdiLatencyTimer)
+{
+    const FtdiDeviceKey adapter(unit.portPath(), 16);
+    if (!adapter.made())
+        GTEST_SKIP() << "cannot write the machine's device parameters here";
+    port.setPace(Pace::Line);
+    EXPECT_EQ(port.latencyState().adapterTimerMs, 16);
+    EXPECT_NE(SerialPort::latencyNote(port.latencyState()).find("Latency Timer"), std::string::npos);
+    port.setPace(Pace::Design);
+    EXPECT_EQ(port.latencyState().adapterTimerMs, -1);
 }
 
 TEST(Win32Tick, IsMonotonicMilliseconds)
