@@ -335,9 +335,7 @@ void MainFrame::FinishClose()
 void MainFrame::OnClearMemory(wxCommandEvent&)
 {
     const BusyScope busy(*this);
-    wxMessageDialog question(this,
-                             _("Are you sure you want to clear unit memory? Erased data could not be restored"),
-                             ProgramName(), wxYES_NO | wxICON_QUESTION);
+    wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
     if (question.ShowModal() == wxID_YES)

@@ -194,10 +194,9 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
     return result;
 }
 
-bool confirmClear()
+bool confirmClear(const ChosenPort& port)
 {
-    const wxString question
-        = _("Are you sure you want to clear unit memory? Erased data could not be restored");
+    const wxString question = ClearQuestion(port.label);
     std::fprintf(stderr, "%s [y/N] ", question.utf8_str().data());
     std::fflush(stderr);
     std::string answer;
@@ -213,19 +212,25 @@ int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* tra
             printError("clearing needs a terminal to confirm, or --yes");
             return ExitUsage;
         }
-        if (!confirmClear()) {
+        if (!confirmClear(port)) {
             std::fprintf(stderr, "Nothing cleared.\n");
             return ExitFailed;
         }
+    } else {
+        std::fprintf(stderr, "%s\n", ClearPortLine(port.label).utf8_str().data());
     }
     const ClearOutcome outcome
         = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace(),
                           args.pace);
+    // The result line names the port too, for the log of a script.
+    wxString result = outcome.message;
+    const int lineEnd = result.Find('\n');
+    result.insert(lineEnd == wxNOT_FOUND ? result.length() : static_cast<std::size_t>(lineEnd), ": " + port.label);
     if (outcome.ok) {
-        std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
+        std::fprintf(stderr, "%s\n", result.utf8_str().data());
         return ExitOk;
     }
-    printError(outcome.message);
+    printError(result);
     return ExitFailed;
 }
 

@@ -660,7 +660,9 @@ TEST_F(WindowTest, ClearUnitMemory)
             wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, row.answer));
         }
         ASSERT_EQ(shown.size(), row.outcome ? 2u : 1u);
-        EXPECT_EQ(shown[0].text, question);
+        // The question names the port as the list shows it.
+        EXPECT_EQ(shown[0].text, question + L"\nSerial port: COM1 \u2013 " + wxString::FromUTF8(sim.portPath()));
+        EXPECT_EQ(shown[0].text, question + "\nSerial port: " + Find<wxChoice>(MainFrame::ID_PortChoice)->GetStringSelection());
         EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
         EXPECT_EQ(shown[0].style, wxYES_NO | wxICON_QUESTION);
         if (row.outcome) {
@@ -760,7 +762,8 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
     wxTEST_DIALOG(GetData(), ExpectMessage(shown));
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text,
-              Translated("Are you sure you want to clear unit memory? Erased data could not be restored"));
+              Translated("Are you sure you want to clear unit memory? Erased data could not be restored") + "\n"
+                  + wxString::Format(Translated("Serial port: %s"), L"COM1 \u2013 /dev/no-such-port"));
     EXPECT_EQ(shown[0].caption, Translated("MORVA_Reporter"));
     EXPECT_EQ(shown[1].text, Translated("Error while reading! Can't get data!") + "\n"
                                  + Translated("Serial port error") + "\n"

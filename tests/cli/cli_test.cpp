@@ -421,19 +421,38 @@ TEST_F(CliTest, ClearAsksFirst)
         EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
         EXPECT_EQ(fresh.requestCount(), row.cleared ? 1u : 0u);
         EXPECT_EQ(fresh.memory().tables()[0].records.empty(), row.cleared);
+        // The question, or a script's log, names the port before anything is
+        // sent; the result line names it again.
+        const std::string portLine = "Serial port: " + fresh.portPath() + "\n";
         if (row.terminal) {
-            EXPECT_NE(r.err.find("Are you sure you want to clear unit memory? Erased data could not be restored"),
-                      std::string::npos);
+            EXPECT_NE(r.err.find("Are you sure you want to clear unit memory? Erased data could not be restored\n"
+                                 + portLine.substr(0, portLine.size() - 1) + " [y/N] "),
+                      std::string::npos)
+                << r.err;
+        } else if (row.cleared) {
+            EXPECT_EQ(r.err.rfind(portLine, 0), 0u) << r.err;
         }
         if (row.cleared) {
-            EXPECT_NE(r.err.find("Unit memory cleaned successfully"), std::string::npos);
+            EXPECT_NE(r.err.find("Unit memory cleaned successfully: " + fresh.portPath() + "\n"), std::string::npos)
+                << r.err;
         }
+    }
+
+    // A COM name is named as the port list shows it, with its device.
+    {
+        SimulatedUnit fresh(smallMemory());
+        std::ofstream(dir + "/morva_reporter.ini") << "[ports]\nCOM7=" << fresh.portPath() << "\n";
+        const Result r = run({"clear", "--port", "COM7", "--baud", "115200", "--yes"}, dir);
+        ::unlink((dir + "/morva_reporter.ini").c_str());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const std::string label = "COM7 \u2013 " + fresh.portPath();
+        EXPECT_EQ(r.err, "Serial port: " + label + "\nUnit memory cleaned successfully: " + label + "\n");
     }
 
     unit.addFault(FaultRule{Fault::errorAnswer(1), {}, {}, {}, -1});
     const Result r = run({"clear", "--port", unit.portPath(), "--yes", "--trace", dir + "/trace.txt"}, dir);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("Fault while cleaning unit memory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Fault while cleaning unit memory: " + unit.portPath()), std::string::npos) << r.err;
     // Six requests and six error answers in the trace.
     std::istringstream trace(fileText(dir + "/trace.txt"));
     int sent = 0, received = 0;
