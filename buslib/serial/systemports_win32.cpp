@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -141,6 +142,13 @@ std::map<std::string, SerialPortInfo> portDetails()
 }
 
 } // namespace
+
+SystemPortEnumerator::SystemPortEnumerator() = default;
+
+SystemPortEnumerator::SystemPortEnumerator(std::string sysRoot, std::string devRoot)
+    : m_sysRoot(std::move(sysRoot)), m_devRoot(std::move(devRoot))
+{
+}
 
 std::vector<SerialPortInfo> SystemPortEnumerator::ports() const
 {
