@@ -98,15 +98,6 @@ wxString WindowLanguage()
     return locale->GetCanonicalName();
 }
 
-// The pace of the unit's port: the key "pace" of "/communication", which the
-// window reads and never writes; the design pace when it is missing or
-// names no pace.
-morva_velox::Pace ChosenPace(const wxConfigBase* config)
-{
-    const wxString name = config ? config->Read("/communication/pace", wxString()) : wxString();
-    return morva_velox::paceFromName(name.ToStdString()).value_or(morva_velox::Pace::Design);
-}
-
 // A fixed size frame: caption, system menu, minimise and close boxes.
 const long FrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX;
 
@@ -346,7 +337,7 @@ void MainFrame::ClearUnitMemory()
 {
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
-        return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, ChosenPace(m_config));
+        return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, m_settings.pace);
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
 }
@@ -379,9 +370,9 @@ void MainFrame::ShowReadError(const wxString& detail)
 bool MainFrame::StartReading()
 {
     const ChosenPort port = GetPort();
-    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), ChosenPace(m_config), *this);
+    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this);
     if (!session->protocol.isOpen())
-        throw PortOpenError("mainframe", 122, SerialPortErrorText(port, session->protocol, GetBaudRate()));
+        throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 
     // Detached: it deletes itself once it has run. Until then it is ours.
     auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session);

@@ -72,6 +72,7 @@ public:
     wxString language() const { return read("/i18n/Language", wxString()); }
     long serialPort() const { return m_config ? m_config->ReadLong("/communication/serial_port", 1) : 1; }
     wxString folder() const { return read("/report/folder", wxGetCwd()); }
+    morva_velox::Pace pace() const { return PaceSetting(m_config.get()); }
 
 private:
     wxString read(const char* key, const wxString& fallback) const
@@ -146,7 +147,7 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
              PacketTrace* trace)
 {
     morva_velox::SerialPortVeloxProtocol protocol(port.device, false, args.baud, 'N', 8, 0);
-    protocol.setPace(args.pace);
+    protocol.setPace(*args.pace);
     if (trace)
         protocol.setTrace(trace->function());
     if (!protocol.isOpen()) {
@@ -221,7 +222,7 @@ int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* tra
     }
     const ClearOutcome outcome
         = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace(),
-                          args.pace);
+                          *args.pace);
     // The result line names the port too, for the log of a script.
     wxString result = outcome.message;
     const int lineEnd = result.Find('\n');
@@ -272,6 +273,8 @@ int main(int argc, char** argv)
 
     if (args.command == CliArguments::Command::Ports)
         return listPorts(settings);
+    if (!args.pace)
+        args.pace = settings.pace();
 
     ChosenPort port;
     try {
@@ -283,7 +286,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<PacketTrace> trace;
     if (args.trace) {
-        trace = std::make_unique<PacketTrace>(*args.trace, args.pace);
+        trace = std::make_unique<PacketTrace>(*args.trace, *args.pace);
         if (!trace->good()) {
             printError("cannot write the trace file " + wxString::FromUTF8(args.trace->c_str()));
             return ExitFailed;

@@ -368,6 +368,33 @@ TEST_F(CliTest, FailuresAndUsageErrors)
     EXPECT_EQ(unit.requestCount(), 0u);
 }
 
+// The settings file's pace, unless --pace names another; the reader never
+// writes the file.
+TEST_F(CliTest, PaceFromTheSettingsFile)
+{
+    const struct {
+        const char* setting; // null: no key
+        const char* option;  // null: none
+        const char* pace;
+    } rows[] = {{"line", nullptr, "line"}, {"line", "design", "design"}, {"design", "line", "line"},
+                {"quick", nullptr, "design"}, {nullptr, nullptr, "design"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.setting ? row.setting : "-") + " " + (row.option ? row.option : "-"));
+        const std::string ini = row.setting ? std::string("[communication]\npace=") + row.setting + "\n" : "";
+        std::ofstream(dir + "/morva_reporter.ini") << ini;
+        std::vector<std::string> args = readArgs("txt");
+        args.insert(args.end(), {"--trace", dir + "/trace.txt"});
+        if (row.option)
+            args.insert(args.end(), {"--pace", row.option});
+        const Result r = run(args, dir);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const std::string trace = fileText(dir + "/trace.txt");
+        EXPECT_EQ(trace.substr(0, trace.find('\n')), std::string("       0 pace ") + row.pace);
+        EXPECT_EQ(fileText(dir + "/morva_reporter.ini"), ini);
+        wxRemoveFile(lastLine(r.out));
+    }
+}
+
 TEST_F(CliTest, BothPacesSendTheSameRequestsAndMakeTheSameReport)
 {
     std::vector<std::vector<morva_sim::ReceivedRequest>> requests;
