@@ -42,6 +42,7 @@ const int BaudRates[] = {4800, 9600, 38400, 57600, 115200};
 const int DefaultBaudRate = 9600;
 const int ProgressMaximum = 0xFFFF;
 const int Border = 3;
+const wchar_t* const TypicalPortLabel = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
 
 wxString ProgramName() { return _("MORVA_Reporter"); }
 wxString ReadErrorText() { return _("Error while reading! Can't get data!"); }
@@ -168,6 +169,19 @@ void MainFrame::CreateControls()
     m_portChoice = new wxComboBox(this, ID_PortChoice, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                   PortLabels(*m_portMap), wxCB_READONLY);
     m_portChoice->SetSelection(m_settings.PortSelection());
+    // Wide enough for a typical adapter's entry, with a character to spare
+    // at each end: before the window is shown GTK does not yet know all of
+    // the padding its theme puts around the text.
+    m_portChoice->SetMinSize(wxSize(
+        m_portChoice->GetSizeFromTextSize(m_portChoice->GetTextExtent(TypicalPortLabel)).x
+            + 2 * m_portChoice->GetCharWidth(),
+        -1));
+#ifdef __WXGTK__
+    // GTK draws a read-only combo box as an entry beside an arrow, and a
+    // click on the entry would only put a caret in it: it opens the list,
+    // as the arrow does and as a click anywhere on the baud rate's list.
+    m_portChoice->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) { m_portChoice->Popup(); });
+#endif
 
     auto* baudLabel = new wxStaticText(this, ID_BaudLabel, _("Baud rate: "));
     baudLabel->SetBackgroundColour(face);

@@ -15,6 +15,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/dir.h>
 #include <wx/dirdlg.h>
 #include <wx/ffile.h>
@@ -32,6 +33,7 @@
 #include <wx/textctrl.h>
 #include <wx/thread.h>
 #include <wx/translation.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -465,6 +467,27 @@ TEST_F(WindowTest, PortListIsLookedAtAgainWhenOpenedAndKeepsItsSelection)
     EXPECT_EQ(port->GetSelection(), 1);
     CloseWindow();
     EXPECT_EQ(settings.serialPort, 2);
+}
+
+// A click anywhere on the port list opens it, as on the baud rate's list,
+// and the list is looked at again as it opens; a typical adapter's entry
+// shows whole.
+TEST_F(WindowTest, AClickAnywhereOnThePortListOpensIt)
+{
+    OpenWindow();
+    auto* port = Find<wxComboBox>(MainFrame::ID_PortChoice);
+    const wxString typical = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
+    EXPECT_GE(port->GetSize().x, port->GetSizeFromTextSize(port->GetTextExtent(typical)).x);
+
+    machinePorts.set({morva_test::UsbAdapter("/dev/ttyUSB0")});
+    // On the text, far from the arrow.
+    const wxRect area = port->GetScreenRect();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(area.GetLeft() + area.GetHeight() / 2, area.GetTop() + area.GetHeight() / 2);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return port->GetString(0) != "COM1"; }));
+    EXPECT_EQ(port->GetString(0), L"COM1 \u2013 FT232R USB UART (/dev/ttyUSB0)");
+    port->Dismiss();
 }
 
 TEST_F(WindowTest, MessagesOfTheReadingComeFromTheMainThread)
