@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "app/mainframe.h"
+#include "reading/settingsfile.h"
 
 #include <wx/log.h>
 #include <wx/snglinst.h>
@@ -105,8 +106,10 @@ int App::OnExit()
     return gwxApp::OnExit();
 }
 
-bool App::ExchangeSettings(bool)
+bool App::ExchangeSettings(bool loading)
 {
+    if (loading)
+        m_settings.pace = PaceSetting(Config());
     ExchangeLong("/communication", "serial_port", m_settings.serialPort, 1);
     ExchangeString("/report", "folder", m_settings.reportFolder, wxGetCwd());
     return true;

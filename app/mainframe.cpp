@@ -42,6 +42,7 @@ const int BaudRates[] = {4800, 9600, 38400, 57600, 115200};
 const int DefaultBaudRate = 9600;
 const int ProgressMaximum = 0xFFFF;
 const int Border = 3;
+const wchar_t* const TypicalPortLabel = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
 
 wxString ProgramName() { return _("MORVA_Reporter"); }
 wxString ReadErrorText() { return _("Error while reading! Can't get data!"); }
@@ -96,15 +97,6 @@ wxString WindowLanguage()
     if (!locale || !locale->IsLoaded("MORVA_Reporter"))
         return wxString();
     return locale->GetCanonicalName();
-}
-
-// The pace of the unit's port: the key "pace" of "/communication", which the
-// window reads and never writes; the design pace when it is missing or
-// names no pace.
-morva_velox::Pace ChosenPace(const wxConfigBase* config)
-{
-    const wxString name = config ? config->Read("/communication/pace", wxString()) : wxString();
-    return morva_velox::paceFromName(name.ToStdString()).value_or(morva_velox::Pace::Design);
 }
 
 // A fixed size frame: caption, system menu, minimise and close boxes.
@@ -177,6 +169,19 @@ void MainFrame::CreateControls()
     m_portChoice = new wxComboBox(this, ID_PortChoice, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                   PortLabels(*m_portMap), wxCB_READONLY);
     m_portChoice->SetSelection(m_settings.PortSelection());
+    // Wide enough for a typical adapter's entry, with a character to spare
+    // at each end: before the window is shown GTK does not yet know all of
+    // the padding its theme puts around the text.
+    m_portChoice->SetMinSize(wxSize(
+        m_portChoice->GetSizeFromTextSize(m_portChoice->GetTextExtent(TypicalPortLabel)).x
+            + 2 * m_portChoice->GetCharWidth(),
+        -1));
+#ifdef __WXGTK__
+    // GTK draws a read-only combo box as an entry beside an arrow, and a
+    // click on the entry would only put a caret in it: it opens the list,
+    // as the arrow does and as a click anywhere on the baud rate's list.
+    m_portChoice->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) { m_portChoice->Popup(); });
+#endif
 
     auto* baudLabel = new wxStaticText(this, ID_BaudLabel, _("Baud rate: "));
     baudLabel->SetBackgroundColour(face);
@@ -335,9 +340,7 @@ void MainFrame::FinishClose()
 void MainFrame::OnClearMemory(wxCommandEvent&)
 {
     const BusyScope busy(*this);
-    wxMessageDialog question(this,
-                             _("Are you sure you want to clear unit memory? Erased data could not be restored"),
-                             ProgramName(), wxYES_NO | wxICON_QUESTION);
+    wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
     if (question.ShowModal() == wxID_YES)
@@ -348,7 +351,7 @@ void MainFrame::ClearUnitMemory()
 {
     const ClearOutcome outcome = [this] {
         const wxBusyCursor busy;
-        return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, ChosenPace(m_config));
+        return ::ClearUnitMemory(GetPort(), GetBaudRate(), {}, m_settings.pace);
     }();
     wxMessageBox(outcome.message, ProgramName(), outcome.style, this);
 }
@@ -381,9 +384,9 @@ void MainFrame::ShowReadError(const wxString& detail)
 bool MainFrame::StartReading()
 {
     const ChosenPort port = GetPort();
-    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), ChosenPace(m_config), *this);
+    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this);
     if (!session->protocol.isOpen())
-        throw PortOpenError("mainframe", 122, SerialPortErrorText(port, session->protocol, GetBaudRate()));
+        throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 
     // Detached: it deletes itself once it has run. Until then it is ours.
     auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session);

@@ -16,6 +16,7 @@
 class GetDataThread;
 class wxCheckBox;
 class wxChoice;
+class wxComboBox;
 class wxConfigBase;
 class wxProgressDialog;
 class wxRadioBox;
@@ -62,8 +63,8 @@ public:
     };
 
     // Fills the controls from `settings` and fills `settings` again when
-    // closed. `config` names the devices of the ports ("/ports") and the
-    // pace of their reads ("/communication/pace"); may be null. `ports`
+    // closed; the reads of the port go in the settings' pace. `config`
+    // names the devices of the ports ("/ports"); may be null. `ports`
     // finds the machine's serial ports whenever the port list is opened; it
     // must outlive the window.
     MainFrame(Settings& settings, const wxConfigBase* config, const morva_velox::PortEnumerator& ports,
@@ -140,7 +141,7 @@ private:
     std::unique_ptr<PortMap> m_portMap;
     const PortWatchTiming m_watchTiming;
 
-    wxChoice* m_portChoice = nullptr;
+    wxComboBox* m_portChoice = nullptr;
     wxChoice* m_baudChoice = nullptr;
     wxRadioBox* m_formatRadio = nullptr;
     wxTextCtrl* m_folderText = nullptr;

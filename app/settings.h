@@ -1,6 +1,7 @@
 #ifndef MORVA_SETTINGS_H
 #define MORVA_SETTINGS_H
 
+#include "buslib/serial/pace.h"
 #include "buslib/serial/portname.h"
 
 #include <wx/string.h>
@@ -15,6 +16,9 @@ struct Settings {
     // 1-based: 1 means COM1; anything outside 1 to PortCount chooses none.
     int serialPort = 0;
     wxString reportFolder;
+    // The pace of the unit's port (PaceSetting): read from the settings
+    // file, never written to it.
+    morva_velox::Pace pace = morva_velox::Pace::Design;
 
     // The entry of the port list to select, or wxNOT_FOUND.
     int PortSelection() const;

@@ -17,7 +17,8 @@ struct CliArguments {
     int format = 0; // 0 RTF, 1 HTML, 2 TXT, 3 CSV
     std::optional<std::string> folder;
     std::optional<std::string> trace;
-    morva_velox::Pace pace = morva_velox::Pace::Design;
+    // Unless given, the settings file's pace.
+    std::optional<morva_velox::Pace> pace;
     bool open = false;
     bool yes = false;
 

@@ -72,6 +72,7 @@ public:
     wxString language() const { return read("/i18n/Language", wxString()); }
     long serialPort() const { return m_config ? m_config->ReadLong("/communication/serial_port", 1) : 1; }
     wxString folder() const { return read("/report/folder", wxGetCwd()); }
+    morva_velox::Pace pace() const { return PaceSetting(m_config.get()); }
 
 private:
     wxString read(const char* key, const wxString& fallback) const
@@ -152,7 +153,7 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
              PacketTrace* trace)
 {
     morva_velox::SerialPortVeloxProtocol protocol(port.device, false, args.baud, 'N', 8, 0);
-    protocol.setPace(args.pace);
+    protocol.setPace(*args.pace);
     if (trace)
         protocol.setTrace(trace->function());
     if (!protocol.isOpen()) {
@@ -200,10 +201,9 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
     return result;
 }
 
-bool confirmClear()
+bool confirmClear(const ChosenPort& port)
 {
-    const wxString question
-        = _("Are you sure you want to clear unit memory? Erased data could not be restored");
+    const wxString question = ClearQuestion(port.label);
     std::fprintf(stderr, "%s [y/N] ", question.utf8_str().data());
     std::fflush(stderr);
     std::string answer;
@@ -219,19 +219,25 @@ int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* tra
             printError("clearing needs a terminal to confirm, or --yes");
             return ExitUsage;
         }
-        if (!confirmClear()) {
+        if (!confirmClear(port)) {
             std::fprintf(stderr, "Nothing cleared.\n");
             return ExitFailed;
         }
+    } else {
+        std::fprintf(stderr, "%s\n", ClearPortLine(port.label).utf8_str().data());
     }
     const ClearOutcome outcome
         = ClearUnitMemory(port, args.baud, trace ? trace->function() : morva_velox::SerialPortVeloxProtocol::Trace(),
-                          args.pace);
+                          *args.pace);
+    // The result line names the port too, for the log of a script.
+    wxString result = outcome.message;
+    const int lineEnd = result.Find('\n');
+    result.insert(lineEnd == wxNOT_FOUND ? result.length() : static_cast<std::size_t>(lineEnd), ": " + port.label);
     if (outcome.ok) {
-        std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
+        std::fprintf(stderr, "%s\n", result.utf8_str().data());
         return ExitOk;
     }
-    printError(outcome.message);
+    printError(result);
     return ExitFailed;
 }
 
@@ -273,6 +279,8 @@ int main(int argc, char** argv)
 
     if (args.command == CliArguments::Command::Ports)
         return listPorts(settings);
+    if (!args.pace)
+        args.pace = settings.pace();
 
     ChosenPort port;
     try {
@@ -284,7 +292,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<PacketTrace> trace;
     if (args.trace) {
-        trace = std::make_unique<PacketTrace>(*args.trace, args.pace);
+        trace = std::make_unique<PacketTrace>(*args.trace, *args.pace);
         if (!trace->good()) {
             printError("cannot write the trace file " + wxString::FromUTF8(args.trace->c_str()));
             return ExitFailed;

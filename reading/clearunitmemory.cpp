@@ -5,6 +5,17 @@
 #include <wx/defs.h>
 #include <wx/intl.h>
 
+wxString ClearPortLine(const wxString& portLabel)
+{
+    return wxString::Format(_("Serial port: %s"), portLabel);
+}
+
+wxString ClearQuestion(const wxString& portLabel)
+{
+    return _("Are you sure you want to clear unit memory? Erased data could not be restored") + "\n"
+        + ClearPortLine(portLabel);
+}
+
 ClearOutcome ClearUnitMemory(const ChosenPort& port, int baud,
                              const morva_velox::SerialPortVeloxProtocol::Trace& trace,
                              morva_velox::Pace pace)

@@ -16,6 +16,13 @@ struct ClearOutcome {
     long style;
 };
 
+// The question asked before the unit's memory is erased, with a line that
+// names the port as the port list shows it (`portLabel`).
+wxString ClearQuestion(const wxString& portLabel);
+
+// The line that names the port whose unit is cleared.
+wxString ClearPortLine(const wxString& portLabel);
+
 // Erases the unit's nonvolatile memory with one request on an engine of its
 // own, opened on `port` at `baud`, read in `pace`. When the port does not
 // open, the message says why.

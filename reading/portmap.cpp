@@ -133,14 +133,14 @@ ChosenPort PortMap::Resolve(const wxString& port) const
 {
     const int n = morva_velox::comPortNumber(utf8(port));
     if (n == 0)
-        return {port, utf8(port)};
+        return {port, utf8(port), port};
     const wxString com = wxString::Format("COM%d", n);
     const wxString entry = SettingsEntry(n);
     if (!entry.empty())
-        return {com, utf8(entry)};
+        return {com, utf8(entry), Label(n)};
     if (m_numbering == Numbering::DetectionOrder && PortAt(n))
-        return {com, PortAt(n)->device};
-    return {com, utf8(com)};
+        return {com, PortAt(n)->device, Label(n)};
+    return {com, utf8(com), Label(n)};
 }
 
 wxString PortMap::SettingsEntry(int n) const

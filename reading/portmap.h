@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class wxConfigBase;
@@ -18,8 +19,16 @@ extern const char* const PortsGroup;
 // A port as the operator chose it, and the name the bus library is asked
 // to open for it.
 struct ChosenPort {
+    ChosenPort(wxString name = {}, std::string device = {}, wxString label = {})
+        : name(std::move(name)), device(std::move(device)), label(std::move(label))
+    {
+    }
+
     wxString name;      // COM3, or a device path given as such
     std::string device; // /dev/ttyUSB0, COM3, ...
+    // The port as the port list shows it ("COM3 – FT232R USB UART
+    // (/dev/ttyUSB0)"), or the device path as given.
+    wxString label;
 };
 
 // The ports COM1 to COM256 as the operator knows them: which device each
@@ -60,7 +69,7 @@ public:
     // or "COMn" alone when no device is known behind it.
     wxString Label(int n) const;
     // What to open for the name the operator chose: COMn as above, anything
-    // else as it stands.
+    // else as it stands; labelled as the port list shows the port.
     ChosenPort Resolve(const wxString& port) const;
 
 private:

@@ -101,3 +101,9 @@ bool SaveSettingsFile(wxFileConfig& config, const wxString& localPath)
     wxTempFileOutputStream out(localPath);
     return out.IsOk() && config.Save(out) && out.Commit();
 }
+
+morva_velox::Pace PaceSetting(const wxConfigBase* config)
+{
+    const wxString name = config ? config->Read("/communication/pace", wxString()) : wxString();
+    return morva_velox::paceFromName(name.ToStdString()).value_or(morva_velox::Pace::Design);
+}

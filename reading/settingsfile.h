@@ -1,6 +1,8 @@
 #ifndef MORVA_SETTINGSFILE_H
 #define MORVA_SETTINGSFILE_H
 
+#include "buslib/serial/pace.h"
+
 #include <wx/fileconf.h>
 #include <wx/string.h>
 
@@ -24,6 +26,11 @@ struct LoadedSettings {
 // huge file can neither flood the terminal nor stall the start.
 LoadedSettings OpenSettingsFile(const wxString& appName, const wxString& vendor,
                                 const wxString& localPath);
+
+// The pace of the unit's port that the settings name: the key "pace" of
+// "/communication", which the programs read and never write. The design
+// pace when `config` is null or the key is missing or names no pace.
+morva_velox::Pace PaceSetting(const wxConfigBase* config);
 
 // Writes `config` into the file at `localPath` as a whole (a temporary file
 // renamed over it). false when it cannot be written.

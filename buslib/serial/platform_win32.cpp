@@ -1,5 +1,5 @@
 // Win32 implementation of the platform layer: a communications device opened
-// by name with CreateFileA, the line set through its DCB and COMMCONFIG, the
+// by name with CreateFileW, the line set through its DCB and COMMCONFIG, the
 // driver's fixed COMMTIMEOUTS, GetTickCount and Sleep.
 //
 // The device is opened for overlapped I/O so that a read the driver never
@@ -56,7 +56,45 @@ bool hasDevicePrefix(const std::string& name)
     return name.compare(0, sizeof DevicePrefix - 1, DevicePrefix) == 0;
 }
 
-// Sorts the error of a failed CreateFileA into the operator's cases. A
+// UTF-8 text as UTF-16, for the system's wide-character calls.
+std::wstring wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring result(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    return result;
+}
+
+std::string utf8(const wchar_t* text, int length)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string result(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+// The system's own words for an error, in UTF-8 and without the final
+// full stop and line break; "error <n>" when it has none.
+std::string systemMessage(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length > 0 && text != nullptr ? utf8(text, static_cast<int>(length)) : std::string();
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+// Sorts the error of a failed CreateFileW into the operator's cases. A
 // communications device is opened without sharing, so a port that another
 // program holds answers "access denied".
 OpenFailure openFailureFor(DWORD error)
@@ -73,24 +111,10 @@ OpenFailure openFailureFor(DWORD error)
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_BUSY: failure.reason = OpenFailure::InUse; break;
-    default: {
+    default:
         failure.reason = OpenFailure::Other;
-        char* text = nullptr;
-        const DWORD length = ::FormatMessageA(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-        if (length > 0 && text != nullptr) {
-            failure.systemMessage.assign(text, length);
-            while (!failure.systemMessage.empty()
-                   && (failure.systemMessage.back() == '\n' || failure.systemMessage.back() == '\r'
-                       || failure.systemMessage.back() == '.'))
-                failure.systemMessage.pop_back();
-        }
-        ::LocalFree(text);
-        if (failure.systemMessage.empty())
-            failure.systemMessage = "error " + std::to_string(error);
+        failure.systemMessage = systemMessage(error);
         break;
-    }
     }
     return failure;
 }
@@ -295,7 +319,7 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
         return false;
     // "\\.\" in front, so that COM10 and above open too.
     const std::string devicePath = hasDevicePrefix(path) ? path : DevicePrefix + path;
-    UniqueHandle device(::CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    UniqueHandle device(::CreateFileW(wide(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (device.get() == INVALID_HANDLE_VALUE) {
         failure = openFailureFor(::GetLastError());

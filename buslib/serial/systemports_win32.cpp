@@ -1,16 +1,19 @@
 // The machine's serial ports on Windows, with the system's own calls: the
 // COM names from the registry key HARDWARE\DEVICEMAP\SERIALCOMM, and for
 // each the friendly name, maker and USB ids that SetupAPI keeps for the
-// device whose "PortName" it is.
+// device whose "PortName" it is. Every text is asked for in UTF-16 and kept
+// in UTF-8: a Cyrillic friendly name survives whatever the ANSI code page.
 
 #include "buslib/serial/systemports.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -29,8 +32,14 @@ struct KeyCloser {
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer<HKEY>::type, KeyCloser>;
 
+// Closes a device information list; a failed SetupDiGetClassDevs gives
+// INVALID_HANDLE_VALUE, which is no list and is never closed.
 struct DeviceListCloser {
-    void operator()(HDEVINFO list) const { ::SetupDiDestroyDeviceInfoList(list); }
+    void operator()(HDEVINFO list) const
+    {
+        if (list != INVALID_HANDLE_VALUE)
+            ::SetupDiDestroyDeviceInfoList(list);
+    }
 };
 using UniqueDeviceList = std::unique_ptr<void, DeviceListCloser>;
 
@@ -41,16 +50,30 @@ std::string upper(std::string text)
     return text;
 }
 
-// A string value of an open key; empty when missing.
-std::string stringValue(HKEY key, const char* name)
+// UTF-16 text up to its first null character, as UTF-8.
+std::string utf8(const wchar_t* text)
 {
-    char value[256] = {};
-    DWORD size = sizeof value - 1;
+    const int length = static_cast<int>(std::wcslen(text));
+    if (length == 0)
+        return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string result(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+// A string value of an open key; empty when missing.
+std::string stringValue(HKEY key, const wchar_t* name)
+{
+    wchar_t value[256] = {};
+    DWORD size = sizeof value - sizeof value[0]; // a null character stays at the end
     DWORD type = 0;
-    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS
         || type != REG_SZ)
         return {};
-    return value;
+    return utf8(value);
 }
 
 // The COM names that the serial drivers have registered.
@@ -58,34 +81,34 @@ std::vector<std::string> comNames()
 {
     std::vector<std::string> names;
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &opened)
         != ERROR_SUCCESS)
         return names;
     const UniqueKey key(opened);
     for (DWORD i = 0;; ++i) {
-        char valueName[256];
-        DWORD nameSize = sizeof valueName;
-        char data[256] = {};
-        DWORD dataSize = sizeof data - 1;
+        wchar_t valueName[256];
+        DWORD nameSize = sizeof valueName / sizeof valueName[0];
+        wchar_t data[256] = {};
+        DWORD dataSize = sizeof data - sizeof data[0];
         DWORD type = 0;
-        const LONG r = ::RegEnumValueA(key.get(), i, valueName, &nameSize, nullptr, &type,
+        const LONG r = ::RegEnumValueW(key.get(), i, valueName, &nameSize, nullptr, &type,
                                        reinterpret_cast<BYTE*>(data), &dataSize);
         if (r == ERROR_NO_MORE_ITEMS)
             break;
-        if (r == ERROR_SUCCESS && type == REG_SZ && data[0] != '\0')
-            names.push_back(data);
+        if (r == ERROR_SUCCESS && type == REG_SZ && data[0] != L'\0')
+            names.push_back(utf8(data));
     }
     return names;
 }
 
 std::string deviceProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property)
 {
-    char value[512] = {};
+    wchar_t value[512] = {};
     DWORD type = 0;
-    if (!::SetupDiGetDeviceRegistryPropertyA(list, &device, property, &type,
-                                             reinterpret_cast<BYTE*>(value), sizeof value - 1, nullptr))
+    if (!::SetupDiGetDeviceRegistryPropertyW(list, &device, property, &type, reinterpret_cast<BYTE*>(value),
+                                             sizeof value - sizeof value[0], nullptr))
         return {};
-    return value; // the first string of a list
+    return utf8(value); // the first string of a list
 }
 
 // "USB\VID_0403&PID_6001&REV_0600" gives 0x0403 and 0x6001.
@@ -110,7 +133,7 @@ std::string withoutComSuffix(std::string name, const std::string& com)
 std::map<std::string, SerialPortInfo> portDetails()
 {
     std::map<std::string, SerialPortInfo> details;
-    const UniqueDeviceList list(::SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
+    const UniqueDeviceList list(::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
     if (list.get() == INVALID_HANDLE_VALUE)
         return details;
     SP_DEVINFO_DATA device{};
@@ -120,7 +143,7 @@ std::map<std::string, SerialPortInfo> portDetails()
         if (opened == INVALID_HANDLE_VALUE)
             continue;
         const UniqueKey key(opened);
-        const std::string com = stringValue(key.get(), "PortName");
+        const std::string com = stringValue(key.get(), L"PortName");
         if (com.empty())
             continue;
         SerialPortInfo info;
@@ -141,6 +164,13 @@ std::map<std::string, SerialPortInfo> portDetails()
 }
 
 } // namespace
+
+SystemPortEnumerator::SystemPortEnumerator() = default;
+
+SystemPortEnumerator::SystemPortEnumerator(std::string sysRoot, std::string devRoot)
+    : m_sysRoot(std::move(sysRoot)), m_devRoot(std::move(devRoot))
+{
+}
 
 std::vector<SerialPortInfo> SystemPortEnumerator::ports() const
 {

@@ -102,9 +102,36 @@ for folder in "$WINEPREFIX"/drive_c/users/*/*; do
     mkdir "$folder"
   fi
 done
-# COM1 is the simulator's line. Wine maps its COM ports when it starts, so
-# the key goes in before any port is opened and the server starts again.
+# COM1 is the simulator's line; COM3 is a port without a line (a Unix
+# socket, which no program can open as a port). Wine maps its COM ports when
+# it starts, so the keys go in before any port is opened and the server
+# starts again.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$pty" /f >/dev/null
+no_line=$out/no-line.sock
+rm -f "$no_line"
+python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$no_line"
+wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /t REG_SZ /d "$no_line" /f >/dev/null
+# Both as devices of the ports class with Cyrillic friendly names, as a
+# Russian Windows names them: COM1 a USB adapter, COM3 a built-in port.
+# The names go in through a UTF-16 registry file, whatever this shell's
+# locale; the lists of hardware ids through reg.
+com1_name='Преобразователь USB'
+com3_name='Порт без линии'
+enum_key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum'
+com1_key="$enum_key\\USB\\VID_0403&PID_6001\\MORVA0001"
+com3_key="$enum_key\\ACPI\\PNP0501\\MORVA0003"
+port_entry() { # KEY FRIENDLY_NAME COM
+  printf '[%s]\r\n"ClassGUID"="{4d36e978-e325-11ce-bfc1-08002be10318}"\r\n"Class"="Ports"\r\n' "$1"
+  printf '"FriendlyName"="%s (%s)"\r\n\r\n[%s\\Device Parameters]\r\n"PortName"="%s"\r\n\r\n' "$2" "$3" "$1" "$3"
+}
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  port_entry "$com1_key" "$com1_name" COM1
+  port_entry "$com3_key" "$com3_name" COM3
+} | iconv -f UTF-8 -t UTF-16 >"$out/ports.reg"
+wine reg import "$(winepath -w "$out/ports.reg")" >/dev/null 2>&1
+wine reg add "$com1_key" /v HardwareID /t REG_MULTI_SZ /d 'USB\VID_0403&PID_6001&REV_0600\0USB\VID_0403&PID_6001' /f >/dev/null
+wine reg add "$com3_key" /v HardwareID /t REG_MULTI_SZ /d 'ACPI\PNP0501' /f >/dev/null
 wineserver -w
 wineserver -p
 # The first program starts Wine's background services, and they inherit its
@@ -130,8 +157,8 @@ bash scripts/windows/compare-reader.sh "$out/host/cli/morva_reporter_cli" \
   "$out/cross/cli/morva_reporter_cli.exe" "$pty" "$out/reader"
 
 stamp "ports under Wine"
-# The reader lists the COM ports that Wine provides (the simulator's COM1
-# among them, where Wine registers it), or says there are none; never fails.
+# The reader lists the COM ports that Wine provides, among them COM1 and
+# COM3 with their Cyrillic names intact and COM1's USB ids.
 ports_out=$(mktemp)
 if ! wine "$out/cross/cli/morva_reporter_cli.exe" ports >"$ports_out" 2>&1 </dev/null; then
   cat "$ports_out" >&2
@@ -139,17 +166,43 @@ if ! wine "$out/cross/cli/morva_reporter_cli.exe" ports >"$ports_out" 2>&1 </dev
   echo "morva_reporter_cli ports failed under Wine" >&2
   exit 1
 fi
-tr -d '\r' <"$ports_out"
-if ! grep -q -e '^COM[0-9]' -e 'No serial ports found.' "$ports_out"; then
-  rm -f "$ports_out"
-  echo "morva_reporter_cli ports listed nothing and did not say so" >&2
+ports_listed=$(tr -d '\r' <"$ports_out")
+rm -f "$ports_out"
+echo "$ports_listed"
+for line in "$(printf 'COM1\tCOM1\t\t%s\t0403:6001' "$com1_name")" "$(printf 'COM3\tCOM3\t\t%s\t' "$com3_name")"; do
+  if ! grep -qxF -e "$line" <<<"$ports_listed"; then
+    echo "morva_reporter_cli ports did not list: $line" >&2
+    exit 1
+  fi
+done
+
+stamp "a port that does not open, under Wine"
+# Clearing COM3 fails; the reader names the port with its Cyrillic name
+# before and in its result, and the system's reason follows.
+if clear_err=$(wine "$out/cross/cli/morva_reporter_cli.exe" clear --port COM3 --yes 2>&1 >/dev/null </dev/null); then
+  echo "clearing a port without a line succeeded under Wine" >&2
   exit 1
 fi
-rm -f "$ports_out"
+clear_err=$(tr -d '\r' <<<"$clear_err")
+echo "$clear_err"
+com3_label="COM3 – $com3_name"
+for line in "Serial port: $com3_label" "MORVA_Reporter: Fault while cleaning unit memory: $com3_label" \
+  "Serial port error"; do
+  if ! grep -qxF -e "$line" <<<"$clear_err"; then
+    echo "clearing COM3 did not say: $line" >&2
+    exit 1
+  fi
+done
+if ! grep -q '^COM3 cannot be opened: .' <<<"$clear_err"; then
+  echo "clearing COM3 did not give the system's reason" >&2
+  exit 1
+fi
 
 stamp "tests under Wine"
 export MORVA_UNIT_CONTROL=$control
 export MORVA_UNIT_PORT=COM1
+# The ports registered above, for the suites that check the port list.
+export MORVA_REGISTERED_PORTS=1
 # One simulated unit for every suite: one test at a time.
 ctest --test-dir "$out/cross" -j 1 --output-on-failure
 

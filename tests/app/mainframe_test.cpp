@@ -15,6 +15,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/dir.h>
 #include <wx/dirdlg.h>
 #include <wx/ffile.h>
@@ -32,6 +33,7 @@
 #include <wx/textctrl.h>
 #include <wx/thread.h>
 #include <wx/translation.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -467,6 +469,27 @@ TEST_F(WindowTest, PortListIsLookedAtAgainWhenOpenedAndKeepsItsSelection)
     EXPECT_EQ(settings.serialPort, 2);
 }
 
+// A click anywhere on the port list opens it, as on the baud rate's list,
+// and the list is looked at again as it opens; a typical adapter's entry
+// shows whole.
+TEST_F(WindowTest, AClickAnywhereOnThePortListOpensIt)
+{
+    OpenWindow();
+    auto* port = Find<wxComboBox>(MainFrame::ID_PortChoice);
+    const wxString typical = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
+    EXPECT_GE(port->GetSize().x, port->GetSizeFromTextSize(port->GetTextExtent(typical)).x);
+
+    machinePorts.set({morva_test::UsbAdapter("/dev/ttyUSB0")});
+    // On the text, far from the arrow.
+    const wxRect area = port->GetScreenRect();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(area.GetLeft() + area.GetHeight() / 2, area.GetTop() + area.GetHeight() / 2);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return port->GetString(0) != "COM1"; }));
+    EXPECT_EQ(port->GetString(0), L"COM1 \u2013 FT232R USB UART (/dev/ttyUSB0)");
+    port->Dismiss();
+}
+
 TEST_F(WindowTest, MessagesOfTheReadingComeFromTheMainThread)
 {
     PlugUnit(Tables({2, 0, 5}));
@@ -504,17 +527,14 @@ TEST_F(WindowTest, ReadsInThePaceThatTheSettingsName)
     PlugUnit(Tables({8}));
     OpenWindow();
     const struct {
-        const char* value; // null: no key
+        morva_velox::Pace pace;
         bool line;
-    } rows[] = {{nullptr, false}, {"line", true}, {"design", false}, {"Line", true}, {"quick", false}};
+    } rows[] = {{morva_velox::Pace::Design, false}, {morva_velox::Pace::Line, true}, {morva_velox::Pace::Design, false}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.value ? row.value : "(no key)");
-        // Read afresh at every Get data.
+        SCOPED_TRACE(morva_velox::paceName(row.pace));
+        // Taken afresh at every Get data.
         PlugUnit(Tables({8}));
-        if (row.value)
-            ports->Write("/communication/pace", row.value);
-        else
-            ports->DeleteEntry("/communication/pace");
+        settings.pace = row.pace;
         shown.clear();
         wxTEST_DIALOG(GetData(), ExpectMessage(shown));
         ASSERT_EQ(shown.size(), 1u);
@@ -538,8 +558,6 @@ TEST_F(WindowTest, ReadsInThePaceThatTheSettingsName)
         else
             EXPECT_GE(median, 15000) << "median gap in microseconds";
     }
-    // The window only reads the key.
-    EXPECT_EQ(ports->Read("/communication/pace", wxString()), "quick");
 }
 
 TEST_F(WindowTest, HangingPortIsGivenUpWithoutReport)
@@ -660,7 +678,9 @@ TEST_F(WindowTest, ClearUnitMemory)
             wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, row.answer));
         }
         ASSERT_EQ(shown.size(), row.outcome ? 2u : 1u);
-        EXPECT_EQ(shown[0].text, question);
+        // The question names the port as the list shows it.
+        EXPECT_EQ(shown[0].text, question + L"\nSerial port: COM1 \u2013 " + wxString::FromUTF8(sim.portPath()));
+        EXPECT_EQ(shown[0].text, question + "\nSerial port: " + Find<wxChoice>(MainFrame::ID_PortChoice)->GetStringSelection());
         EXPECT_EQ(shown[0].caption, "MORVA_Reporter");
         EXPECT_EQ(shown[0].style, wxYES_NO | wxICON_QUESTION);
         if (row.outcome) {
@@ -760,7 +780,8 @@ TEST_P(TranslatedWindowTest, LabelsAndMessagesAreTranslated)
     wxTEST_DIALOG(GetData(), ExpectMessage(shown));
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text,
-              Translated("Are you sure you want to clear unit memory? Erased data could not be restored"));
+              Translated("Are you sure you want to clear unit memory? Erased data could not be restored") + "\n"
+                  + wxString::Format(Translated("Serial port: %s"), L"COM1 \u2013 /dev/no-such-port"));
     EXPECT_EQ(shown[0].caption, Translated("MORVA_Reporter"));
     EXPECT_EQ(shown[1].text, Translated("Error while reading! Can't get data!") + "\n"
                                  + Translated("Serial port error") + "\n"

@@ -73,6 +73,10 @@ TEST(PortMap, NumbersDetectedPortsBuiltInFirstThenModemsThenAdapters)
     EXPECT_EQ(map.Resolve("com4").device, "/dev/ttyUSB0");
     EXPECT_EQ(map.Resolve("com4").name, "COM4");
     EXPECT_EQ(map.Resolve("/dev/ttyUSB7").device, "/dev/ttyUSB7");
+    // Each names its port as the port list shows it.
+    EXPECT_EQ(map.Resolve("com4").label, map.Label(4));
+    EXPECT_EQ(map.Resolve("COM9").label, "COM9");
+    EXPECT_EQ(map.Resolve("/dev/ttyUSB7").label, "/dev/ttyUSB7");
 }
 
 TEST(PortMap, AnEntryOfThePortsGroupWins)
@@ -86,6 +90,7 @@ TEST(PortMap, AnEntryOfThePortsGroupWins)
     EXPECT_EQ(map.Resolve("COM1").device, adapter.stablePath);
     EXPECT_EQ(map.Resolve("COM2").device, "/dev/ttyUSB0");
     EXPECT_EQ(map.Resolve("COM3").device, "/dev/ttyX9");
+    EXPECT_EQ(map.Resolve("COM1").label, L"COM1 \u2013 FT232R USB UART (/dev/ttyUSB0)");
     // The entry's device is the adapter, known by its stable path.
     EXPECT_EQ(map.Label(1), L"COM1 \u2013 FT232R USB UART (/dev/ttyUSB0)");
     EXPECT_EQ(map.Label(3), L"COM3 \u2013 /dev/ttyX9");

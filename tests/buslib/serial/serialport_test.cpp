@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -162,6 +163,74 @@ private:
     int m_stop = -1;
     char m_result = 0;
 };
+
+// Whether the line `path` is in exclusive mode. A user other than root
+// cannot open such a line at all; root can, and asks.
+static bool exclusive(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    int on = 0;
+    const bool asked = ::ioctl(fd, TIOCGEXCL, &on) == 0;
+    ::close(fd);
+    return asked && on != 0;
+}
+
+// Readers that race for one port: exactly one wins, and the losers leave
+// its exclusive mode alone. A loser that took exclusive mode before it
+// found the advisory lock taken, and dropped it again, could clear the mode
+// that the winner had just set; root gets past the exclusive mode to the
+// lock, so it is root's race that matters. Many rounds of several readers
+// let go at once, since the window is narrow.
+TEST(SerialPortOpen, LosersOfARaceLeaveTheWinnersExclusiveMode)
+{
+    PtyPair pty;
+    constexpr int Rounds = 400;
+    constexpr int Readers = 6;
+    int cleared = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        int start[2], told[2], release[2];
+        ASSERT_EQ(::pipe(start), 0);
+        ASSERT_EQ(::pipe(told), 0);
+        ASSERT_EQ(::pipe(release), 0);
+        std::vector<pid_t> readers;
+        for (int r = 0; r < Readers; ++r) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::close(start[1]);
+                ::close(told[0]);
+                ::close(release[1]);
+                char byte;
+                [[maybe_unused]] ssize_t n = ::read(start[0], &byte, 1); // ends when all are let go
+                {
+                    SerialPort port;
+                    const char result = port.open(pty.slavePath(), 9600, 'N', 8, 0) ? 'w' : 'l';
+                    n = ::write(told[1], &result, 1);
+                    n = ::read(release[0], &byte, 1); // the winner keeps the port until then
+                } // closed as a reader closes it
+                ::_exit(0);
+            }
+            readers.push_back(pid);
+        }
+        ::close(start[0]);
+        ::close(told[1]);
+        ::close(release[0]);
+        ::close(start[1]); // lets them all go at once
+        int winners = 0;
+        char result;
+        for (int r = 0; r < Readers && ::read(told[0], &result, 1) == 1; ++r)
+            winners += result == 'w';
+        EXPECT_EQ(winners, 1) << "round " << round;
+        if (winners == 1 && !exclusive(pty.slavePath()))
+            ++cleared;
+        ::close(release[1]);
+        ::close(told[0]);
+        for (const pid_t pid : readers)
+            ::waitpid(pid, nullptr, 0);
+    }
+    EXPECT_EQ(cleared, 0) << "rounds in which a loser cleared the winner's exclusive mode";
+}
 
 TEST(SerialPortOpen, PortHeldByAnotherProgramIsInUse)
 {
