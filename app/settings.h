@@ -13,6 +13,10 @@ struct Settings {
     // 1-based: 1 means COM1; anything outside 1 to PortCount chooses none.
     int serialPort = 0;
     wxString reportFolder;
+    // "Only new records"; written to the settings file only once the
+    // operator has changed it.
+    bool onlyNew = false;
+    bool onlyNewChanged = false;
 
     // The entry of the port list to select, or wxNOT_FOUND.
     int PortSelection() const;
