@@ -297,6 +297,9 @@ std::optional<ReadingSummary> ReadingArchive::LastComplete(const wxString& port)
 
 std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
 {
+    // A table of the unit holds at most 65,535 records.
+    if (count > 0xFFFF)
+        throw ArchiveError(_("the archive is damaged"));
     std::vector<wxString> texts(count);
     if (!m_db)
         return texts;
@@ -315,9 +318,17 @@ std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned tab
             taken = static_cast<unsigned>(std::min<std::int64_t>(link.Integer(1), end));
         }
         link.Reset();
+        // Records are taken from earlier readings only: a reference to a
+        // later one is damage, and would never end.
+        if (taken > 0 && (earlier <= 0 || earlier >= reading))
+            throw ArchiveError(_("the archive is damaged"));
         rows.Bind(1, reading).Bind(2, std::int64_t{table}).Bind(3, std::int64_t{taken}).Bind(4, std::int64_t{end});
-        while (rows.Step())
-            texts[static_cast<std::size_t>(rows.Integer(0))] = rows.Text(1);
+        while (rows.Step()) {
+            const std::int64_t index = rows.Integer(0);
+            if (index < 0 || index >= static_cast<std::int64_t>(texts.size()))
+                throw ArchiveError(_("the archive is damaged"));
+            texts[static_cast<std::size_t>(index)] = rows.Text(1);
+        }
         rows.Reset();
         end = taken;
         reading = earlier;
@@ -334,8 +345,11 @@ ReportLines ReadingArchive::Lines(std::int64_t reading) const
     tables.Bind(1, reading);
     while (tables.Step()) {
         lines.push_back(tables.Text(1));
+        const std::int64_t kept = tables.Integer(2);
+        if (kept < 0 || kept > 0xFFFF)
+            throw ArchiveError(_("the archive is damaged"));
         const std::vector<wxString> records
-            = Records(reading, static_cast<unsigned>(tables.Integer(0)), static_cast<unsigned>(tables.Integer(2)));
+            = Records(reading, static_cast<unsigned>(tables.Integer(0)), static_cast<unsigned>(kept));
         lines.insert(lines.end(), records.begin(), records.end());
         lines.emplace_back();
     }
