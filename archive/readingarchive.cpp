@@ -3,12 +3,12 @@
 #include "archive/archiveerror.h"
 #include "archive/sqlitestatement.h"
 
+#include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/log.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <string>
 #include <string_view>
@@ -110,25 +110,23 @@ ReadingArchive::ReadingArchive(const wxString& path, Access access)
 // missing pages for free room and write over what is left.
 void ReadingArchive::CheckFile(const wxString& path) const
 {
-    std::ifstream file(path.fn_str(), std::ios::binary);
-    if (!file)
+    wxFile file;
+    if (!file.Open(path, wxFile::read))
         throw ArchiveError(_("the archive cannot be opened"));
     unsigned char header[100] = {};
-    file.read(reinterpret_cast<char*>(header), sizeof header);
-    const std::streamsize got = file.gcount();
+    const ssize_t got = file.Read(header, sizeof header);
     if (got == 0)
         return; // an empty file is an empty database
     static const char Magic[] = "SQLite format 3";
-    if (got < static_cast<std::streamsize>(sizeof header) || std::string_view(reinterpret_cast<char*>(header), 16)
-                                                                 != std::string_view(Magic, 16))
+    if (got != static_cast<ssize_t>(sizeof header)
+        || std::string_view(reinterpret_cast<char*>(header), 16) != std::string_view(Magic, 16))
         throw ArchiveError(_("the archive is damaged"));
     unsigned pageSize = BigEndian(header + 16, 2);
     if (pageSize == 1)
         pageSize = 65536;
     const unsigned pages = BigEndian(header + 28, 4);
     const bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
-    file.seekg(0, std::ios::end);
-    const auto size = static_cast<unsigned long long>(file.tellg());
+    const auto size = static_cast<unsigned long long>(file.Length());
     if (countValid && static_cast<unsigned long long>(pages) * pageSize > size)
         throw ArchiveError(_("the archive is damaged"));
 }

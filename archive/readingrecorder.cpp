@@ -12,9 +12,11 @@ ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts
         m_archive = std::make_unique<ReadingArchive>(path, ReadingArchive::Access::Write);
         m_reading = m_archive->BeginReading(facts, wxDateTime::Now());
     } catch (const ArchiveError& e) {
-        Fail(e.reason());
+        m_archive.reset();
+        m_failure = e.reason();
         return;
     }
+    m_keeping = true;
     m_committer = std::thread(&ReadingRecorder::CommitLoop, this);
 }
 
@@ -28,7 +30,6 @@ ReadingRecorder::~ReadingRecorder()
     if (m_committer.joinable())
         m_committer.join();
     // A reading that never ended keeps its records and stays "interrupted".
-    const std::lock_guard<std::mutex> lock(m_mutex);
     CommitPending();
 }
 
@@ -36,7 +37,7 @@ void ReadingRecorder::Fail(const wxString& reason)
 {
     if (!m_failure)
         m_failure = reason;
-    m_archive.reset();
+    m_keeping = false;
     m_tables.clear();
     m_records.clear();
 }
@@ -44,7 +45,7 @@ void ReadingRecorder::Fail(const wxString& reason)
 bool ReadingRecorder::IsKeeping() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_archive != nullptr;
+    return m_keeping;
 }
 
 wxString ReadingRecorder::Warning() const
@@ -56,14 +57,14 @@ wxString ReadingRecorder::Warning() const
 void ReadingRecorder::Table(const ArchivedTable& table)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_archive)
+    if (m_keeping)
         m_tables.push_back(table);
 }
 
 void ReadingRecorder::Record(unsigned table, unsigned index, const wxString& text)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_archive)
+    if (m_keeping)
         m_records.push_back(ArchivedRecord{table, index, text});
 }
 
@@ -72,35 +73,50 @@ void ReadingRecorder::CommitLoop()
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stop) {
         m_wake.wait_for(lock, CommitPeriod, [this] { return m_stop; });
+        lock.unlock();
         CommitPending();
+        lock.lock();
     }
 }
 
+// The connection's lock is held from taking the pending batch to its
+// commit, so that batches reach the archive in the order they were taken.
 void ReadingRecorder::CommitPending()
 {
-    if (!m_archive || (m_tables.empty() && m_records.empty()))
-        return;
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    std::vector<ArchivedTable> tables;
+    std::vector<ArchivedRecord> records;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_keeping || (m_tables.empty() && m_records.empty()))
+            return;
+        tables.swap(m_tables);
+        records.swap(m_records);
+    }
     try {
-        m_archive->Store(m_reading, m_tables, m_records);
-        m_tables.clear();
-        m_records.clear();
+        m_archive->Store(m_reading, tables, records);
     } catch (const ArchiveError& e) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         Fail(e.reason());
     }
 }
 
 void ReadingRecorder::End(ReadingEnd end, const wxString& error)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_ended)
-        return;
-    m_ended = true;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_ended)
+            return;
+        m_ended = true;
+    }
     CommitPending();
-    if (!m_archive)
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    if (!IsKeeping())
         return;
     try {
         m_archive->EndReading(m_reading, end, error, wxDateTime::Now());
     } catch (const ArchiveError& e) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         Fail(e.reason());
     }
 }
@@ -109,12 +125,13 @@ std::optional<ReadingArchive::EarlierTable> ReadingRecorder::FindEarlierTable(un
                                                                                const wxString& header,
                                                                                unsigned maxCount)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_archive)
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    if (!IsKeeping())
         return std::nullopt;
     try {
         return m_archive->FindEarlierTable(number, header, maxCount, m_reading);
     } catch (const ArchiveError& e) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         Fail(e.reason());
         return std::nullopt;
     }
@@ -122,12 +139,13 @@ std::optional<ReadingArchive::EarlierTable> ReadingRecorder::FindEarlierTable(un
 
 std::vector<wxString> ReadingRecorder::EarlierRecords(const ReadingArchive::EarlierTable& table, unsigned number)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_archive)
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    if (!IsKeeping())
         return {};
     try {
         return m_archive->Records(table.reading, number, table.count);
     } catch (const ArchiveError& e) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         Fail(e.reason());
         return {};
     }

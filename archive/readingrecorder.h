@@ -54,15 +54,21 @@ public:
 
 private:
     void CommitLoop();
-    // Commits the pending tables and records; call with m_mutex held.
+    // Commits the pending tables and records. The reading hands over more
+    // meanwhile: it never waits for the disk.
     void CommitPending();
+    // Gives up keeping; call with m_mutex held.
     void Fail(const wxString& reason);
 
+    // Guards the archive's connection; taken before m_mutex.
+    mutable std::mutex m_archiveMutex;
     std::unique_ptr<ReadingArchive> m_archive;
     std::int64_t m_reading = 0;
-    std::optional<wxString> m_failure;
 
+    // Guards what follows.
     mutable std::mutex m_mutex;
+    std::optional<wxString> m_failure;
+    bool m_keeping = false;
     std::condition_variable m_wake;
     std::vector<ArchivedTable> m_tables;
     std::vector<ArchivedRecord> m_records;

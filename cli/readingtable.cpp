@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace {
 
@@ -24,9 +25,19 @@ std::string endOf(const ReadingSummary& reading)
     return end;
 }
 
+// "2026-12-10 14:02:05", local time.
+std::string timeOf(const wxDateTime& time)
+{
+    const wxDateTime::Tm tm = time.GetTm();
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", tm.year, tm.mon + 1, tm.mday, tm.hour, tm.min,
+                  tm.sec);
+    return text;
+}
+
 Row rowOf(const ReadingSummary& reading)
 {
-    return {std::to_string(reading.id), reading.started.Format("%Y-%m-%d %H:%M:%S").utf8_string(),
+    return {std::to_string(reading.id), timeOf(reading.started),
             oneLine(reading.facts.port), oneLine(reading.facts.device), std::to_string(reading.tableCount),
             std::to_string(reading.recordCount), endOf(reading)};
 }

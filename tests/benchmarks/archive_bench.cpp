@@ -27,6 +27,7 @@
 #include <wx/filename.h>
 #include <wx/init.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -186,18 +187,28 @@ int main(int argc, char** argv)
     wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     bool allMet = true;
 
-    // 1. The cost of keeping.
+    // 1. The cost of keeping: three readings each way, taken in turn, the
+    // fastest of each counted, so that the machine's other work weighs on
+    // both alike.
     {
         const wxString archive = folder + "/keeping.sqlite";
         const UnitMemory memory = tableOf(1000);
-        const Timed without = readOnce(memory, wxString(), false);
-        const Timed with = readOnce(memory, archive, false);
-        const double cost = 100.0 * (with.ms - without.ms) / without.ms;
-        const bool met = with.ok && without.ok && cost <= 2.0;
+        double without = 0, with = 0;
+        bool ok = true;
+        for (int round = 0; round < (quick ? 1 : 3); ++round) {
+            const Timed a = readOnce(memory, wxString(), false);
+            const Timed b = readOnce(memory, archive, false);
+            ok = ok && a.ok && b.ok;
+            without = round == 0 ? a.ms : std::min(without, a.ms);
+            with = round == 0 ? b.ms : std::min(with, b.ms);
+        }
+        const double cost = 100.0 * (with - without) / without;
+        const bool met = ok && cost <= 2.0;
         allMet = allMet && met;
         std::printf("1,000 records, 115200 baud, line pace: %.0f ms without the archive, %.0f ms with it: "
                     "%+.2f %% (target <= 2 %%): %s\n",
-                    without.ms, with.ms, cost, verdict(met));
+                    without, with, cost, verdict(met));
+        std::fflush(stdout);
     }
 
     // 2. Only new records.
@@ -223,6 +234,7 @@ int main(int argc, char** argv)
                         speedUp, verdict(fast));
         }
         allMet = allMet && met;
+        std::fflush(stdout);
     }
 
     // 3. Growth of the archive.
