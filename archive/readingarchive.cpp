@@ -9,6 +9,7 @@
 #include <wx/log.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -346,9 +347,9 @@ ReportLines ReadingArchive::Lines(std::int64_t reading) const
         const std::int64_t kept = tables.Integer(2);
         if (kept < 0 || kept > 0xFFFF)
             throw ArchiveError(_("the archive is damaged"));
-        const std::vector<wxString> records
+        std::vector<wxString> records
             = Records(reading, static_cast<unsigned>(tables.Integer(0)), static_cast<unsigned>(kept));
-        lines.insert(lines.end(), records.begin(), records.end());
+        lines.insert(lines.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
         lines.emplace_back();
     }
     return lines;
