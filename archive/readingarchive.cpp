@@ -210,53 +210,70 @@ std::int64_t ReadingArchive::BeginReading(const ReadingFacts& facts, const wxDat
 void ReadingArchive::Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                            const std::vector<ArchivedRecord>& records)
 {
-    Transaction([&] {
-        SqliteStatement table(*m_db, "INSERT INTO tables(reading, number, header, unit_count, earlier_reading, "
-                                     "taken, kept) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6) "
-                                     "ON CONFLICT(reading, number) DO UPDATE SET earlier_reading = ?5, "
-                                     "taken = ?6, kept = max(kept, ?6)");
-        for (const ArchivedTable& t : tables) {
-            table.Bind(1, reading)
-                .Bind(2, std::int64_t{t.number})
-                .Bind(3, t.header)
-                .Bind(4, std::int64_t{t.unitCount})
-                .Bind(5, t.earlierReading)
-                .Bind(6, std::int64_t{t.taken})
-                .Run();
-        }
-        SqliteStatement record(*m_db, "INSERT OR REPLACE INTO records(reading, table_number, idx, text) "
-                                      "VALUES(?, ?, ?, ?)");
-        std::map<unsigned, unsigned> kept; // per table: one past its last record
-        for (const ArchivedRecord& r : records) {
-            record.Bind(1, reading)
-                .Bind(2, std::int64_t{r.table})
-                .Bind(3, std::int64_t{r.index})
-                .Bind(4, r.text)
-                .Run();
-            unsigned& end = kept[r.table];
-            end = std::max(end, r.index + 1);
-        }
-        SqliteStatement grow(*m_db, "UPDATE tables SET kept = max(kept, ?) WHERE reading = ? AND number = ?");
-        for (const auto& [number, end] : kept)
-            grow.Bind(1, std::int64_t{end}).Bind(2, reading).Bind(3, std::int64_t{number}).Run();
-        SqliteStatement totals(*m_db, "UPDATE readings SET table_count = (SELECT count(*) FROM tables WHERE "
-                                      "reading = ?1), record_count = (SELECT coalesce(sum(kept), 0) FROM "
-                                      "tables WHERE reading = ?1) WHERE id = ?1");
-        totals.Bind(1, reading).Run();
-    });
+    Transaction([&] { StoreWork(reading, tables, records); });
 }
 
 void ReadingArchive::EndReading(std::int64_t reading, ReadingEnd end, const wxString& error,
                                 const wxDateTime& ended)
 {
+    Transaction([&] { EndWork(reading, end, error, ended); });
+}
+
+void ReadingArchive::EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                                const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
+                                const wxDateTime& ended)
+{
     Transaction([&] {
-        SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ?");
-        update.Bind(1, Milliseconds(ended))
-            .Bind(2, wxString(ReadingEndKey(end)))
-            .Bind(3, error)
-            .Bind(4, reading)
-            .Run();
+        StoreWork(reading, tables, records);
+        EndWork(reading, end, error, ended);
     });
+}
+
+void ReadingArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                               const std::vector<ArchivedRecord>& records)
+{
+    SqliteStatement table(*m_db, "INSERT INTO tables(reading, number, header, unit_count, earlier_reading, "
+                                 "taken, kept) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6) "
+                                 "ON CONFLICT(reading, number) DO UPDATE SET earlier_reading = ?5, "
+                                 "taken = ?6, kept = max(kept, ?6)");
+    for (const ArchivedTable& t : tables) {
+        table.Bind(1, reading)
+            .Bind(2, std::int64_t{t.number})
+            .Bind(3, t.header)
+            .Bind(4, std::int64_t{t.unitCount})
+            .Bind(5, t.earlierReading)
+            .Bind(6, std::int64_t{t.taken})
+            .Run();
+    }
+    SqliteStatement record(*m_db, "INSERT OR REPLACE INTO records(reading, table_number, idx, text) "
+                                  "VALUES(?, ?, ?, ?)");
+    std::map<unsigned, unsigned> kept; // per table: one past its last record
+    for (const ArchivedRecord& r : records) {
+        record.Bind(1, reading)
+            .Bind(2, std::int64_t{r.table})
+            .Bind(3, std::int64_t{r.index})
+            .Bind(4, r.text)
+            .Run();
+        unsigned& end = kept[r.table];
+        end = std::max(end, r.index + 1);
+    }
+    SqliteStatement grow(*m_db, "UPDATE tables SET kept = max(kept, ?) WHERE reading = ? AND number = ?");
+    for (const auto& [number, end] : kept)
+        grow.Bind(1, std::int64_t{end}).Bind(2, reading).Bind(3, std::int64_t{number}).Run();
+    SqliteStatement totals(*m_db, "UPDATE readings SET table_count = (SELECT count(*) FROM tables WHERE "
+                                  "reading = ?1), record_count = (SELECT coalesce(sum(kept), 0) FROM "
+                                  "tables WHERE reading = ?1) WHERE id = ?1");
+    totals.Bind(1, reading).Run();
+}
+
+void ReadingArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended)
+{
+    SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ?");
+    update.Bind(1, Milliseconds(ended))
+        .Bind(2, wxString(ReadingEndKey(end)))
+        .Bind(3, error)
+        .Bind(4, reading)
+        .Run();
 }
 
 std::vector<ReadingSummary> ReadingArchive::List() const

@@ -42,6 +42,10 @@ public:
     void Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                const std::vector<ArchivedRecord>& records);
     void EndReading(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended);
+    // Store and EndReading in one transaction: one wait for the disk.
+    void EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                    const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
+                    const wxDateTime& ended);
 
     // The kept readings, newest first.
     std::vector<ReadingSummary> List() const;
@@ -69,6 +73,10 @@ private:
     void CheckSchema(Access access);
     void CreateSchema();
     void Transaction(const std::function<void()>& work);
+    // The work of Store and EndReading, inside a transaction.
+    void StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                   const std::vector<ArchivedRecord>& records);
+    void EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended);
     std::int64_t PragmaValue(const char* sql) const;
 
     std::optional<SqliteConnection> m_db;

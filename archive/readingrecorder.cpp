@@ -103,18 +103,20 @@ void ReadingRecorder::CommitPending()
 
 void ReadingRecorder::End(ReadingEnd end, const wxString& error)
 {
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    std::vector<ArchivedTable> tables;
+    std::vector<ArchivedRecord> records;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_ended)
+        if (m_ended || !m_keeping)
             return;
         m_ended = true;
+        tables.swap(m_tables);
+        records.swap(m_records);
     }
-    CommitPending();
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    if (!IsKeeping())
-        return;
+    // What is left and how the reading ended, in one commit.
     try {
-        m_archive->EndReading(m_reading, end, error, wxDateTime::Now());
+        m_archive->EndReading(m_reading, tables, records, end, error, wxDateTime::Now());
     } catch (const ArchiveError& e) {
         const std::lock_guard<std::mutex> lock(m_mutex);
         Fail(e.reason());
