@@ -3,7 +3,8 @@
 #include "archive/archiveerror.h"
 #include "archive/sqlitestatement.h"
 
-#include <wx/file.h>
+#include <sqlite3.h>
+
 #include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/log.h>
@@ -92,7 +93,7 @@ ReadingArchive::ReadingArchive(const wxString& path, Access access)
 {
     const wxLogNull quiet;
     if (wxFileName::FileExists(path)) {
-        CheckFile(path);
+        // checked once opened
     } else if (access == Access::Read) {
         return; // nothing kept yet
     } else {
@@ -104,22 +105,30 @@ ReadingArchive::ReadingArchive(const wxString& path, Access access)
     m_db.emplace(path,
                  access == Access::Read ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWriteCreate,
                  BusyTimeoutMs);
+    CheckFile();
     CheckSchema(access);
 }
 
-// A file cut short is refused before SQLite sees it: SQLite would take the
-// missing pages for free room and write over what is left.
-void ReadingArchive::CheckFile(const wxString& path) const
+// A file cut short is refused before SQLite reads it: SQLite would take the
+// missing pages for free room and write over what is left. The header is
+// read through SQLite's own handle of the file: a handle of our own, once
+// closed, would drop the locks that the process's other connections hold
+// on the file (POSIX advisory locks belong to the process).
+void ReadingArchive::CheckFile() const
 {
-    wxFile file;
-    if (!file.Open(path, wxFile::read))
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
         throw ArchiveError(_("the archive cannot be opened"));
-    unsigned char header[100] = {};
-    const ssize_t got = file.Read(header, sizeof header);
-    if (got == 0)
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        throw ArchiveError(_("the archive cannot be opened"));
+    if (size == 0)
         return; // an empty file is an empty database
+    unsigned char header[100] = {};
     static const char Magic[] = "SQLite format 3";
-    if (got != static_cast<ssize_t>(sizeof header)
+    if (size < static_cast<sqlite3_int64>(sizeof header)
+        || file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
         || std::string_view(reinterpret_cast<char*>(header), 16) != std::string_view(Magic, 16))
         throw ArchiveError(_("the archive is damaged"));
     unsigned pageSize = BigEndian(header + 16, 2);
@@ -127,8 +136,7 @@ void ReadingArchive::CheckFile(const wxString& path) const
         pageSize = 65536;
     const unsigned pages = BigEndian(header + 28, 4);
     const bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
-    const auto size = static_cast<unsigned long long>(file.Length());
-    if (countValid && static_cast<unsigned long long>(pages) * pageSize > size)
+    if (countValid && static_cast<unsigned long long>(pages) * pageSize > static_cast<unsigned long long>(size))
         throw ArchiveError(_("the archive is damaged"));
 }
 
@@ -142,10 +150,18 @@ void ReadingArchive::CheckSchema(Access access)
 {
     if (access == Access::Write && m_db->IsReadOnly())
         throw ArchiveError(_("the archive cannot be written (read-only)"));
-    // The first read of the file: garbage fails here, before any write.
-    const std::int64_t version = PragmaValue("PRAGMA user_version");
-    const std::int64_t application = PragmaValue("PRAGMA application_id");
-    const std::int64_t objects = PragmaValue("SELECT count(*) FROM sqlite_master");
+    // The first read of the file: garbage fails here, before any write. One
+    // statement, so that a reader making the tables meanwhile is seen
+    // whole or not at all.
+    SqliteStatement kind(*m_db, "SELECT (SELECT user_version FROM pragma_user_version), "
+                                "(SELECT application_id FROM pragma_application_id), "
+                                "(SELECT count(*) FROM sqlite_master)");
+    if (!kind.Step())
+        throw ArchiveError(_("the archive is damaged"));
+    const std::int64_t version = kind.Integer(0);
+    const std::int64_t application = kind.Integer(1);
+    const std::int64_t objects = kind.Integer(2);
+    kind.Reset();
     if (version > SchemaVersion)
         throw ArchiveError(_("the archive was made by a newer version of the program"));
     if ((version != 0 || objects != 0) && (application != ApplicationId || version == 0))

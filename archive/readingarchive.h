@@ -69,7 +69,7 @@ public:
     std::vector<wxString> Records(std::int64_t reading, unsigned table, unsigned count) const;
 
 private:
-    void CheckFile(const wxString& path) const;
+    void CheckFile() const;
     void CheckSchema(Access access);
     void CreateSchema();
     void Transaction(const std::function<void()>& work);
