@@ -112,5 +112,10 @@ bool App::ExchangeSettings(bool loading)
         m_settings.pace = PaceSetting(Config());
     ExchangeLong("/communication", "serial_port", m_settings.serialPort, 1);
     ExchangeString("/report", "folder", m_settings.reportFolder, wxGetCwd());
+    // The group [archive] is written only when the operator changed it.
+    int onlyNew = m_settings.onlyNew ? 1 : 0;
+    if (loading || m_settings.onlyNewChanged)
+        ExchangeLong("/archive", "only_new", onlyNew, 0);
+    m_settings.onlyNew = onlyNew == 1;
     return true;
 }

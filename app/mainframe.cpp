@@ -1,5 +1,10 @@
 #include "app/mainframe.h"
 
+#include "archive/archiveerror.h"
+#include "archive/archivesettings.h"
+#include "archive/keptreadingnote.h"
+#include "archive/readingarchive.h"
+#include "app/readingsdialog.h"
 #include "reading/clearunitmemory.h"
 #include "reading/desktop.h"
 #include "reading/getdatathread.h"
@@ -113,6 +118,8 @@ wxBEGIN_EVENT_TABLE(MainFrame, wxFrame)
     EVT_BUTTON(MainFrame::ID_ClearMemory, MainFrame::OnClearMemory)
     EVT_BUTTON(MainFrame::ID_Exit, MainFrame::OnExitButton)
     EVT_BUTTON(MainFrame::ID_About, MainFrame::OnAbout)
+    EVT_BUTTON(MainFrame::ID_Readings, MainFrame::OnReadings)
+    EVT_CHECKBOX(MainFrame::ID_OnlyNew, MainFrame::OnOnlyNew)
     EVT_CLOSE(MainFrame::OnClose)
     EVT_TIMER(MainFrame::ID_PortWatch, MainFrame::OnPortWatch)
     EVT_COMBOBOX_DROPDOWN(MainFrame::ID_PortChoice, MainFrame::OnPortListOpened)
@@ -197,12 +204,15 @@ void MainFrame::CreateControls()
     m_folderText = new wxTextCtrl(folderBox, ID_FolderText, m_settings.reportFolder);
     new wxButton(folderBox, ID_Browse, _("Browse"));
     m_openReportCheck = new wxCheckBox(folderBox, ID_OpenReport, _("Open report"));
+    m_onlyNewCheck = new wxCheckBox(folderBox, ID_OnlyNew, _("Only new records"));
+    m_onlyNewCheck->SetValue(m_settings.onlyNew);
 
     new wxButton(this, ID_GetData, _("Get data"));
     new wxButton(this, ID_About, _("About"));
     new wxButton(this, ID_ClearMemory, _("Clear unit memory"));
     new wxButton(this, ID_Help, _("Help"));
     new wxButton(this, ID_Exit, _("Exit"));
+    new wxButton(this, ID_Readings, _("Readings..."));
 }
 
 void MainFrame::LayoutControls()
@@ -222,7 +232,10 @@ void MainFrame::LayoutControls()
     // cuts the tallest of them, the button.
     folderRow->Add(m_folderText, 4, wxALIGN_CENTER_VERTICAL | wxALL, Border);
     folderRow->Add(FindWindow(ID_Browse), 1, wxALIGN_CENTER_VERTICAL | wxALL, Border);
-    folderRow->Add(m_openReportCheck, 0, wxALIGN_CENTER_VERTICAL | wxALL, Border);
+    auto* checks = new wxBoxSizer(wxVERTICAL);
+    checks->Add(m_openReportCheck, 0, wxALL, Border);
+    checks->Add(m_onlyNewCheck, 0, wxALL, Border);
+    folderRow->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
 
     auto* buttons = new wxGridSizer(3, 2, Border, Border);
     const auto addButton = [&](int id) { buttons->Add(FindWindow(id), 1, wxEXPAND | wxALL, Border); };
@@ -230,7 +243,7 @@ void MainFrame::LayoutControls()
     addButton(ID_About);
     addButton(ID_ClearMemory);
     addButton(ID_Help);
-    buttons->AddSpacer(0);
+    addButton(ID_Readings);
     addButton(ID_Exit);
 
     auto* column = new wxBoxSizer(wxVERTICAL);
@@ -278,6 +291,46 @@ void MainFrame::RefreshPortList()
 }
 
 void MainFrame::OnPortListOpened(wxCommandEvent&) { RefreshPortList(); }
+
+void MainFrame::OnOnlyNew(wxCommandEvent&)
+{
+    m_settings.onlyNew = m_onlyNewCheck->IsChecked();
+    m_settings.onlyNewChanged = true;
+}
+
+wxString MainFrame::ArchiveFile() const
+{
+    const ArchiveSettings archive = ArchiveSettings::FromConfig(m_config);
+    return archive.keep ? archive.File() : wxString();
+}
+
+// --- the kept readings
+
+void MainFrame::OnReadings(wxCommandEvent&)
+{
+    const BusyScope busy(*this);
+    const wxString file = ArchiveSettings::FromConfig(m_config).File();
+    std::vector<ReadingSummary> readings;
+    try {
+        readings = ReadingArchive(file, ReadingArchive::Access::Read).List();
+    } catch (const ArchiveError& e) {
+        wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()), ProgramName(),
+                     wxOK | wxICON_ERROR | wxCENTRE, this);
+        return;
+    }
+    ReadingsDialog dialog(this, std::move(readings), [this, file](const ReadingSummary& reading) {
+        try {
+            wxArrayString lines;
+            for (const wxString& line : ReadingArchive(file, ReadingArchive::Access::Read).Lines(reading.id))
+                lines.Add(line);
+            GenerateReport(lines, reading.tableCount, reading.started);
+        } catch (const ArchiveError& e) {
+            wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()), ProgramName(),
+                         wxOK | wxICON_ERROR | wxCENTRE, this);
+        }
+    });
+    dialog.ShowModal();
+}
 
 void MainFrame::OpenReport(const wxString& path) const
 {
@@ -343,6 +396,9 @@ void MainFrame::OnClearMemory(wxCommandEvent&)
     wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
+    const wxString note = KeptReadingNote(ArchiveFile(), GetPort().name);
+    if (!note.empty())
+        question.SetExtendedMessage(note);
     if (question.ShowModal() == wxID_YES)
         ClearUnitMemory();
 }
@@ -384,12 +440,16 @@ void MainFrame::ShowReadError(const wxString& detail)
 bool MainFrame::StartReading()
 {
     const ChosenPort port = GetPort();
-    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this);
+    const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), GetBaudRate(),
+                             morva_velox::paceName(m_settings.pace), MORVA_VERSION};
+    auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this,
+                                                    ArchiveFile(), facts);
     if (!session->protocol.isOpen())
         throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 
     // Detached: it deletes itself once it has run. Until then it is ours.
-    auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session);
+    auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session, &session->recorder,
+                                                  m_onlyNewCheck->IsChecked());
     if (thread->Create() != wxTHREAD_NO_ERROR)
         return false;
 
@@ -441,14 +501,17 @@ void MainFrame::OnReadingDone(bool ok)
     // reading has closed its port already.
     if (ok && m_readThread)
         GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
+    const wxString warning = m_session ? m_session->recorder.Warning() : wxString();
+    if (!warning.empty())
+        wxMessageBox(warning, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);
     ReleaseReading();
 }
 
-void MainFrame::GenerateReport(const wxArrayString& lines, unsigned tableCount)
+void MainFrame::GenerateReport(const wxArrayString& lines, unsigned tableCount, const wxDateTime& now)
 {
     const ReportOutcome outcome = ::GenerateReport(ReportLines(lines.begin(), lines.end()),
                                                    tableCount, m_formatRadio->GetSelection(),
-                                                   m_folderText->GetValue());
+                                                   m_folderText->GetValue(), now);
     if (!outcome.ok) {
         wxMessageBox(outcome.message, ProgramName(), wxOK | wxICON_ERROR, this);
         return;

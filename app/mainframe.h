@@ -6,6 +6,7 @@
 #include "app/settings.h"
 
 #include <wx/arrstr.h>
+#include <wx/datetime.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
@@ -58,6 +59,8 @@ public:
         ID_About = 11,
         ID_Help = 12,
         ID_Exit = 13,
+        ID_OnlyNew = 14,
+        ID_Readings = 15,
         ID_HelpKey = 100,
         ID_PortWatch = 666
     };
@@ -121,6 +124,8 @@ private:
     void OnClose(wxCloseEvent& event);
     void OnPortWatch(wxTimerEvent& event);
     void OnPortListOpened(wxCommandEvent& event);
+    void OnOnlyNew(wxCommandEvent& event);
+    void OnReadings(wxCommandEvent& event);
     void ShowReadError(const wxString& detail);
 
     // False when the reading thread could not be started.
@@ -131,7 +136,10 @@ private:
     // and its port read is woken; the thread then ends on its own.
     void AbandonReading();
     bool PortHangs() const;
-    void GenerateReport(const wxArrayString& lines, unsigned tableCount);
+    void GenerateReport(const wxArrayString& lines, unsigned tableCount,
+                        const wxDateTime& now = wxDateTime::Now());
+    // The archive of readings the settings name; empty when none is kept.
+    wxString ArchiveFile() const;
     void ClearUnitMemory();
     void FinishClose();
 
@@ -146,6 +154,7 @@ private:
     wxRadioBox* m_formatRadio = nullptr;
     wxTextCtrl* m_folderText = nullptr;
     wxCheckBox* m_openReportCheck = nullptr;
+    wxCheckBox* m_onlyNewCheck = nullptr;
 
     // The running reading's thread (detached, deletes itself) and what it
     // shares with the window; null when idle.

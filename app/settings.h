@@ -19,6 +19,10 @@ struct Settings {
     // The pace of the unit's port (PaceSetting): read from the settings
     // file, never written to it.
     morva_velox::Pace pace = morva_velox::Pace::Design;
+    // "Only new records"; written to the settings file only once the
+    // operator has changed it.
+    bool onlyNew = false;
+    bool onlyNewChanged = false;
 
     // The entry of the port list to select, or wxNOT_FOUND.
     int PortSelection() const;

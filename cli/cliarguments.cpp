@@ -1,6 +1,7 @@
 #include "cliarguments.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace {
@@ -36,6 +37,23 @@ morva_velox::Pace parsePace(const std::string& text)
     throw std::invalid_argument("invalid pace '" + text + "' (use line or design)");
 }
 
+void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
+{
+    const std::string what = args.size() > 1 ? args[1] : std::string();
+    if (what == "list") {
+        a.command = CliArguments::Command::ArchiveList;
+        return;
+    }
+    if (what != "export")
+        throw std::invalid_argument("archive needs list or export N");
+    a.command = CliArguments::Command::ArchiveExport;
+    const std::string number = args.size() > 2 ? args[2] : std::string();
+    if (number.empty() || number.size() > 18
+        || !std::all_of(number.begin(), number.end(), [](unsigned char c) { return std::isdigit(c); }))
+        throw std::invalid_argument("archive export needs the number of a kept reading");
+    a.reading = std::stoll(number);
+}
+
 } // namespace
 
 const char* CliArguments::usage()
@@ -43,6 +61,8 @@ const char* CliArguments::usage()
     return "Usage: morva_reporter_cli read [OPTION]...\n"
            "  or:  morva_reporter_cli clear [--port PORT] [--baud RATE] [--yes] [--trace FILE]\n"
            "  or:  morva_reporter_cli ports\n"
+           "  or:  morva_reporter_cli archive list [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive export N [--format F] [--folder DIR] [--archive FILE]\n"
            "  or:  morva_reporter_cli --help | --version\n"
            "\n"
            "Commands:\n"
@@ -50,6 +70,9 @@ const char* CliArguments::usage()
            "  clear          erase the unit's nonvolatile memory (asks first)\n"
            "  ports          list the serial ports found: the COM name each answers to, its device,\n"
            "                 stable path, description and USB ids\n"
+           "  archive list   list the kept readings, newest first\n"
+           "  archive export N\n"
+           "                 write the report of kept reading N and print its path\n"
            "\n"
            "Options:\n"
            "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
@@ -63,6 +86,11 @@ const char* CliArguments::usage()
            "                 unless morva_reporter.ini names another);\n"
            "                 line: read each answer as soon as it has arrived\n"
            "  --yes          clear: erase without asking\n"
+           "  --archive FILE keep readings in FILE (default: [archive] path= of morva_reporter.ini,\n"
+           "                 else MORVA_Reporter/archive.sqlite in the user's data folder)\n"
+           "  --no-archive   read, clear: keep no reading in the archive\n"
+           "  --only-new     read: take from the archive the records it already holds and read\n"
+           "                 only the new ones from the unit\n"
            "  -h, --help     show this help and end\n"
            "  --version      show the version and end\n"
            "\n"
@@ -96,10 +124,13 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         a.command = Command::Clear;
     else if (command == "ports")
         a.command = Command::Ports;
+    else if (command == "archive")
+        parseArchiveCommand(args, a);
     else
         throw std::invalid_argument("unknown command '" + command + "'");
 
-    for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::size_t first = a.command == Command::ArchiveExport ? 3 : a.command == Command::ArchiveList ? 2 : 1;
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size())
@@ -107,11 +138,27 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             return args[++i];
         };
         const bool reading = a.command == Command::Read;
+        const bool exporting = a.command == Command::ArchiveExport;
+        const bool archiving = exporting || a.command == Command::ArchiveList;
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;
         } else if (a.command == Command::Ports) {
             throw std::invalid_argument("unknown option '" + opt + "' for " + command);
+        } else if (opt == "--archive") {
+            a.archive = value();
+            if (a.archive->empty())
+                throw std::invalid_argument("empty archive name");
+        } else if (opt == "--no-archive" && !archiving) {
+            a.noArchive = true;
+        } else if (opt == "--only-new" && reading) {
+            a.onlyNew = true;
+        } else if (opt == "--format" && (reading || exporting)) {
+            a.format = parseFormat(value());
+        } else if (opt == "--folder" && (reading || exporting)) {
+            a.folder = value();
+        } else if (archiving) {
+            throw std::invalid_argument("unknown option '" + opt + "' for archive");
         } else if (opt == "--port") {
             a.port = value();
             if (a.port->empty())
@@ -122,10 +169,6 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.trace = value();
         } else if (opt == "--pace") {
             a.pace = parsePace(value());
-        } else if (opt == "--format" && reading) {
-            a.format = parseFormat(value());
-        } else if (opt == "--folder" && reading) {
-            a.folder = value();
         } else if (opt == "--open" && reading) {
             a.open = true;
         } else if (opt == "--yes" && !reading) {

@@ -9,7 +9,7 @@
 
 // The command line of the headless reader.
 struct CliArguments {
-    enum class Command { Read, Clear, Ports, Help, Version };
+    enum class Command { Read, Clear, Ports, ArchiveList, ArchiveExport, Help, Version };
 
     Command command = Command::Help;
     std::optional<std::string> port;
@@ -21,6 +21,13 @@ struct CliArguments {
     std::optional<morva_velox::Pace> pace;
     bool open = false;
     bool yes = false;
+    // The archive of readings: another file, none at all, and whether a
+    // reading takes from it the records it already holds.
+    std::optional<std::string> archive;
+    bool noArchive = false;
+    bool onlyNew = false;
+    // archive export: the number of the kept reading.
+    long long reading = 0;
 
     // Parses the arguments after the program name; throws
     // std::invalid_argument with a message for the operator on a usage error.

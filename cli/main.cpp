@@ -3,8 +3,14 @@
 
 #include "cliarguments.h"
 #include "porttable.h"
+#include "readingtable.h"
 #include "terminalhost.h"
 
+#include "archive/archiveerror.h"
+#include "archive/archivesettings.h"
+#include "archive/keptreadingnote.h"
+#include "archive/readingarchive.h"
+#include "archive/readingrecorder.h"
 #include "reading/clearunitmemory.h"
 #include "reading/desktop.h"
 #include "reading/languagetable.h"
@@ -31,6 +37,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -149,6 +156,69 @@ int listPorts(const Settings& settings)
     return ExitOk;
 }
 
+// The archive of readings of the command line and the settings. For a
+// reading or clearing empty when readings are not kept.
+wxString archiveFile(const CliArguments& args, const Settings& settings, bool keeping)
+{
+    if (args.archive)
+        return wxString::FromUTF8(args.archive->c_str());
+    const ArchiveSettings archive = ArchiveSettings::FromConfig(settings.config());
+    return keeping && (args.noArchive || !archive.keep) ? wxString() : archive.File();
+}
+
+// Tells the operator where the report is: the message on standard error,
+// the full path, whatever folder was given, on standard output for the
+// script that reads it. False when it was not written.
+bool announceReport(const ReportOutcome& outcome, bool open)
+{
+    if (!outcome.ok) {
+        printError(outcome.message);
+        return false;
+    }
+    std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
+    wxFileName written(outcome.fileName);
+    written.MakeAbsolute();
+    const wxString path = written.GetFullPath();
+    std::fprintf(stdout, "%s\n", path.utf8_str().data());
+    std::fflush(stdout);
+    if (open && !OpenWithDefaultApplication(path))
+        printError("cannot open " + path);
+    return true;
+}
+
+int listReadings(const wxString& file)
+{
+    try {
+        const ReadingArchive archive(file, ReadingArchive::Access::Read);
+        std::fputs(ReadingTable(archive.List(), ::isatty(STDOUT_FILENO) != 0).c_str(), stdout);
+        return ExitOk;
+    } catch (const ArchiveError& e) {
+        printError(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()));
+        return ExitFailed;
+    }
+}
+
+int exportReading(const CliArguments& args, const Settings& settings, const wxString& file)
+{
+    try {
+        const ReadingArchive archive(file, ReadingArchive::Access::Read);
+        const std::optional<ReadingSummary> reading = archive.Find(args.reading);
+        if (!reading) {
+            printError(wxString::Format(_("The archive holds no reading number %lld."), args.reading));
+            return ExitFailed;
+        }
+        const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
+        return announceReport(GenerateReport(archive.Lines(reading->id), reading->tableCount, args.format, folder,
+                                             reading->started),
+                              false)
+            ? ExitOk
+            : ExitFailed;
+    } catch (const ArchiveError& e) {
+        printError(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()));
+        return ExitFailed;
+    }
+}
+
 int readUnit(const CliArguments& args, const Settings& settings, const ChosenPort& port,
              PacketTrace* trace)
 {
@@ -171,22 +241,14 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
         const wxArrayString lines = reader->GetReportLines();
         const ReportOutcome outcome = GenerateReport(ReportLines(lines.begin(), lines.end()),
                                                      reader->GetTableCount(), args.format, folder);
-        if (!outcome.ok) {
-            printError(outcome.message);
-            return;
-        }
-        std::fprintf(stderr, "%s\n", outcome.message.utf8_str().data());
-        // The full path, whatever folder was given, for the script that reads it.
-        wxFileName written(outcome.fileName);
-        written.MakeAbsolute();
-        const wxString path = written.GetFullPath();
-        std::fprintf(stdout, "%s\n", path.utf8_str().data());
-        std::fflush(stdout);
-        if (args.open && !OpenWithDefaultApplication(path))
-            printError("cannot open " + path);
-        result = ExitOk;
+        if (announceReport(outcome, args.open))
+            result = ExitOk;
     });
-    reader = std::make_unique<MemoryReader>(host, protocol);
+    const wxString archive = archiveFile(args, settings, true);
+    const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), args.baud,
+                             morva_velox::paceName(*args.pace), MORVA_VERSION};
+    ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, facts);
+    reader = std::make_unique<MemoryReader>(host, protocol, &recorder, args.onlyNew);
 
 #ifdef _WIN32
     signal(SIGINT, onInterrupt);
@@ -198,11 +260,16 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
 #endif
     reader->Read();
     signal(SIGINT, SIG_DFL);
+    const wxString warning = recorder.Warning();
+    if (!warning.empty())
+        printError(warning);
     return result;
 }
 
-bool confirmClear(const ChosenPort& port)
+bool confirmClear(const ChosenPort& port, const wxString& note)
 {
+    if (!note.empty())
+        std::fprintf(stderr, "%s\n", note.utf8_str().data());
     const wxString question = ClearQuestion(port.label);
     std::fprintf(stderr, "%s [y/N] ", question.utf8_str().data());
     std::fflush(stderr);
@@ -212,14 +279,15 @@ bool confirmClear(const ChosenPort& port)
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
-int clearUnit(const CliArguments& args, const ChosenPort& port, PacketTrace* trace)
+int clearUnit(const CliArguments& args, const Settings& settings, const ChosenPort& port, PacketTrace* trace)
 {
     if (!args.yes) {
         if (!::isatty(STDIN_FILENO)) {
             printError("clearing needs a terminal to confirm, or --yes");
             return ExitUsage;
         }
-        if (!confirmClear(port)) {
+        const wxString keptNote = KeptReadingNote(archiveFile(args, settings, true), port.name);
+        if (!confirmClear(port, keptNote)) {
             std::fprintf(stderr, "Nothing cleared.\n");
             return ExitFailed;
         }
@@ -281,6 +349,15 @@ int main(int argc, char** argv)
         return listPorts(settings);
     if (!args.pace)
         args.pace = settings.pace();
+    if (args.command == CliArguments::Command::ArchiveList || args.command == CliArguments::Command::ArchiveExport) {
+        const wxString file = archiveFile(args, settings, false);
+        if (file.empty()) {
+            printError("no archive: give --archive FILE");
+            return ExitUsage;
+        }
+        return args.command == CliArguments::Command::ArchiveList ? listReadings(file)
+                                                                   : exportReading(args, settings, file);
+    }
 
     ChosenPort port;
     try {
@@ -301,5 +378,5 @@ int main(int argc, char** argv)
 
     if (args.command == CliArguments::Command::Read)
         return readUnit(args, settings, port, trace.get());
-    return clearUnit(args, port, trace.get());
+    return clearUnit(args, settings, port, trace.get());
 }

@@ -12,4 +12,5 @@ add_link_options(-fsanitize=address,undefined)
 
 add_subdirectory(buslib)
 add_subdirectory(report)
+add_subdirectory(archive)
 add_subdirectory(tests/fuzz)

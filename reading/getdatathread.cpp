@@ -1,10 +1,10 @@
 #include "reading/getdatathread.h"
 
 GetDataThread::GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
-                             std::shared_ptr<const void> owner)
+                             std::shared_ptr<const void> owner, ReadingRecorder* recorder, bool onlyNew)
     : wxThread(wxTHREAD_DETACHED)
     , m_owner(std::move(owner))
-    , m_reader(host, protocol)
+    , m_reader(host, protocol, recorder, onlyNew)
 {
 }
 

@@ -16,7 +16,8 @@
 class GetDataThread : public wxThread {
 public:
     GetDataThread(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
-                  std::shared_ptr<const void> owner = nullptr);
+                  std::shared_ptr<const void> owner = nullptr, ReadingRecorder* recorder = nullptr,
+                  bool onlyNew = false);
     ~GetDataThread() override;
 
     wxArrayString GetReportLines() const { return m_reader.GetReportLines(); }

@@ -1,5 +1,6 @@
 #include "reading/memoryreader.h"
 
+#include "archive/readingrecorder.h"
 #include "buslib/protocol/exception.h"
 #include "buslib/serial/platform.h"
 #include "buslib/protocol/serialportveloxprotocol.h"
@@ -18,9 +19,12 @@ wxString programName() { return _("MORVA_Reporter"); }
 
 } // namespace
 
-MemoryReader::MemoryReader(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol)
+MemoryReader::MemoryReader(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
+                           ReadingRecorder* recorder, bool onlyNew)
     : m_host(host)
     , m_protocol(protocol)
+    , m_recorder(recorder)
+    , m_onlyNew(onlyNew && recorder)
 {
 }
 
@@ -30,6 +34,7 @@ std::uint32_t MemoryReader::GetReadStartTick() const { return m_protocol.readSta
 
 void MemoryReader::ShowError(const wxString& text)
 {
+    m_lastError = text;
     m_host.ShowMessage(readErrorText() + "\n" + text, programName(),
                        wxOK | wxICON_ERROR | wxCENTRE, true);
 }
@@ -46,9 +51,22 @@ void MemoryReader::Read()
     // The port is free for the next reading as soon as this one has read
     // its last byte, while its error is shown or its report written.
     m_protocol.close();
+    KeepEnd(ok, error);
     if (error)
         ShowError(*error);
     m_host.OnReadingDone(ok);
+}
+
+void MemoryReader::KeepEnd(bool ok, const std::optional<wxString>& error)
+{
+    if (!m_recorder)
+        return;
+    if (error)
+        m_recorder->End(ReadingEnd::Failed, *error);
+    else if (!ok)
+        m_recorder->End(ReadingEnd::Failed, m_lastError);
+    else
+        m_recorder->End(m_cancelled ? ReadingEnd::Cancelled : ReadingEnd::Complete);
 }
 
 bool MemoryReader::ReadAllTables()
@@ -106,8 +124,12 @@ bool MemoryReader::ReadTable(std::uint16_t t)
     std::uint16_t n = 0;
     if (!ReadTableHeader(n, failures))
         return false;
+    const wxString header = m_reportLines.Last();
     if (n == 0) {
-        m_host.ShowMessage(_("There are no records in unit's nonvolatile memory"), programName(),
+        if (m_recorder)
+            m_recorder->Table(ArchivedTable{t, header, n});
+        m_lastError = _("There are no records in unit's nonvolatile memory");
+        m_host.ShowMessage(m_lastError, programName(),
                            wxOK | wxICON_EXCLAMATION | wxCENTRE, true);
         return false;
     }
@@ -115,15 +137,19 @@ bool MemoryReader::ReadTable(std::uint16_t t)
     const int step = (progressRange - 1) / n;
     m_host.UpdateProgress(0, wxString());
 
-    for (std::uint16_t i = 0; i < n;) {
+    for (std::uint16_t i = TakeKeptRecords(t, header, n, failures); i < n;) {
         try {
             m_reportLines.Add(m_protocol.readRecord(i));
+            if (m_recorder)
+                m_recorder->Record(t, i, m_reportLines.Last());
             failures = 0;
             const bool go = m_host.UpdateProgress(
                 (i + 1) * step,
                 wxString::Format(_("Reading table %d (%d record from %d)..."), t + 1, i + 1, n));
-            if (!go)
+            if (!go) {
                 n = i; // cancelled: this record is the table's last
+                m_cancelled = true;
+            }
             ++i;
         } catch (const Exception&) {
             ++failures;
@@ -140,6 +166,51 @@ bool MemoryReader::ReadTable(std::uint16_t t)
     m_reportLines.Add(wxString());
     PauseAfterTable();
     return true;
+}
+
+std::uint16_t MemoryReader::TakeKeptRecords(std::uint16_t t, const wxString& header, std::uint16_t n,
+                                            int& failures)
+{
+    ArchivedTable table{t, header, n};
+    if (m_onlyNew) {
+        const auto earlier = m_recorder->FindEarlierTable(t, header, n);
+        const std::vector<wxString> kept
+            = earlier ? m_recorder->EarlierRecords(*earlier, t) : std::vector<wxString>();
+        if (earlier && kept.size() == earlier->count && !kept.empty() && ReadsAsKept(kept, 0, failures)
+            && ReadsAsKept(kept, static_cast<std::uint16_t>(kept.size() - 1), failures)) {
+            table.earlierReading = earlier->reading;
+            table.taken = earlier->count;
+            m_recorder->Table(table);
+            for (const wxString& text : kept)
+                m_reportLines.Add(text);
+            m_host.UpdateProgress(0, wxString::Format(_("Reading table %d: %d records kept, %d new..."), t + 1,
+                                                      static_cast<int>(kept.size()),
+                                                      n - static_cast<int>(kept.size())));
+            return static_cast<std::uint16_t>(kept.size());
+        }
+        const wxString why = earlier ? _("Reading table %d whole: its records differ from the kept ones...")
+                                     : _("Reading table %d whole: none of its records is kept...");
+        m_host.UpdateProgress(0, wxString::Format(why, t + 1));
+    }
+    if (m_recorder)
+        m_recorder->Table(table);
+    return 0;
+}
+
+bool MemoryReader::ReadsAsKept(const std::vector<wxString>& kept, std::uint16_t i, int& failures)
+{
+    for (;;) {
+        try {
+            const wxString text = m_protocol.readRecord(i);
+            failures = 0;
+            return text == kept[i];
+        } catch (const Exception&) {
+            ++failures;
+            m_protocol.flush();
+            if (failures > maxRetries)
+                throw;
+        }
+    }
 }
 
 void MemoryReader::PauseAfterTable()

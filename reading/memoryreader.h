@@ -6,16 +6,22 @@
 #include <wx/arrstr.h>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace morva_velox {
 class SerialPortVeloxProtocol;
 }
+class ReadingRecorder;
 
 // Reads the unit's whole nonvolatile memory, table by table and record by
 // record, into report lines: per table its header, its records and one empty
 // line. Retries failed transfers, reports progress and errors to its host
 // and hands the outcome over at the end. Shared by the window's reading
-// thread, the headless reader and the tests.
+// thread, the headless reader and the tests. With a recorder, every table
+// and record also goes to the archive as it is read; reading only new
+// records, a table's first records come from the archive when the unit
+// still holds them.
 class MemoryReader {
 public:
     // Maximum of the progress gauge.
@@ -24,7 +30,8 @@ public:
     static constexpr int maxRetries = 3;
     static constexpr unsigned pauseAfterTableMs = 500;
 
-    MemoryReader(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol);
+    MemoryReader(ReadingHost& host, morva_velox::SerialPortVeloxProtocol& protocol,
+                 ReadingRecorder* recorder = nullptr, bool onlyNew = false);
 
     // One whole reading: reads all tables, closes the port, tells the
     // operator of a failure, and ends with the host's OnReadingDone.
@@ -45,11 +52,22 @@ private:
     bool ReadTableHeader(std::uint16_t& count, int& failures);
     void ShowError(const wxString& text);
     void PauseAfterTable();
+    void KeepEnd(bool ok, const std::optional<wxString>& error);
+    // Takes the first records of table t from the archive when the unit's
+    // records 0 and k - 1 read as the kept ones; returns the index of the
+    // first record to read from the unit.
+    std::uint16_t TakeKeptRecords(std::uint16_t t, const wxString& header, std::uint16_t n, int& failures);
+    bool ReadsAsKept(const std::vector<wxString>& kept, std::uint16_t i, int& failures);
 
     ReadingHost& m_host;
     morva_velox::SerialPortVeloxProtocol& m_protocol;
     wxArrayString m_reportLines;
     unsigned m_tableCount = 0;
+    ReadingRecorder* m_recorder;
+    bool m_onlyNew;
+    bool m_cancelled = false;
+    // The last error shown, for the archive.
+    wxString m_lastError;
 };
 
 #endif

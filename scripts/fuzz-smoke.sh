@@ -12,3 +12,4 @@ trap 'rm -rf "$work"' EXIT
 run_fuzz_target receive_path "$work/receive_path" -runs=50000
 run_fuzz_target report_driver "$work/report_driver" -runs=2000
 run_fuzz_target param_text "$work/param_text" -runs=50000
+run_fuzz_target archive_open "$work/archive_open" -runs=1000

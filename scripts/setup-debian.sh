@@ -13,6 +13,8 @@ packages=(
   python3-polib
   # the machine's serial ports, listed by name
   libserialport-dev
+  # the archive of readings
+  libsqlite3-dev
   # the manual pages (help2man); the package's checks (lintian, appstreamcli)
   help2man lintian appstream
   # rsvg-convert: redraws the pictures (scripts/draw-pictures.py); the build does not need it

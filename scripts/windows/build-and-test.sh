@@ -27,8 +27,10 @@ stamp "wxWidgets for Windows"
 wx_prefix=$(bash scripts/windows/build-wx-msw.sh | tail -n 1)
 stamp "GoogleTest for Windows"
 gtest_prefix=$(bash scripts/windows/build-googletest.sh | tail -n 1)
+sqlite_prefix=$(bash scripts/windows/build-sqlite-msw.sh | tail -n 1)
 echo "wxWidgets: $wx_prefix"
 echo "GoogleTest: $gtest_prefix"
+echo "SQLite: $sqlite_prefix"
 
 stamp "native simulator and reader"
 cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -149,7 +151,8 @@ stamp "cross build"
 cmake -S . -B "$out/cross" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVA_WERROR=ON -DMORVA_BUILD_BENCHMARKS=OFF \
-  -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" >/dev/null
+  -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" \
+  -DMORVA_SQLITE_PREFIX="$sqlite_prefix" >/dev/null
 cmake --build "$out/cross" -j "$jobs"
 
 stamp "headless reader under Wine"

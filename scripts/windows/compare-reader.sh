@@ -4,6 +4,11 @@
 # Wine maps to the same pseudo-terminal), in every report format, and fails
 # unless each pair of reports is the same apart from the time in the title.
 #
+# Both keep their readings in an archive: the Linux reader in OUTDIR, the
+# Windows reader in its default place under Wine's %LOCALAPPDATA%. Last, the
+# csv reading is exported again from each archive by each reader, and the
+# two exports must be the same.
+#
 # Usage: compare-reader.sh LINUX_CLI WINDOWS_CLI_EXE PTY OUTDIR
 # Wine's environment (WINEPREFIX with COM1 mapped, a running wineserver)
 # is the caller's.
@@ -31,6 +36,7 @@ status=0
 for format in rtf html txt csv; do
   rm -f "$outdir"/linux/* "$outdir"/windows/*
   (cd "$outdir/linux" && "$linux_cli" read --port "$pty" --baud 115200 --format "$format" --folder . \
+    --archive "$outdir/linux.sqlite" \
     >/dev/null 2>"$outdir/linux.err") || { cat "$outdir/linux.err" >&2; exit 1; }
   begin=$(date +%s%N)
   (cd "$outdir/windows" && wine "$windows_cli" read --port COM1 --baud 115200 --format "$format" --folder . \
@@ -48,4 +54,20 @@ for format in rtf html txt csv; do
   cp "$linux_report" "$outdir/last-linux.$format"
   cp "$windows_report" "$outdir/last-windows.$format"
 done
+# The newest kept reading of each archive is the csv one.
+mkdir -p "$outdir/export-linux" "$outdir/export-windows"
+newest_linux=$("$linux_cli" archive list --archive "$outdir/linux.sqlite" | head -n 1 | cut -f 1)
+newest_windows=$(wine "$windows_cli" archive list </dev/null | tr -d '\r' | head -n 1 | cut -f 1)
+(cd "$outdir/export-linux" && "$linux_cli" archive export "$newest_linux" --format csv --folder . \
+  --archive "$outdir/linux.sqlite" >/dev/null 2>"$outdir/linux.err") || { cat "$outdir/linux.err" >&2; exit 1; }
+(cd "$outdir/export-windows" && wine "$windows_cli" archive export "$newest_windows" --format csv --folder . \
+  >/dev/null 2>"$outdir/windows.err" </dev/null) || { cat "$outdir/windows.err" >&2; exit 1; }
+linux_export=$(only_report "$outdir/export-linux" csv)
+windows_export=$(only_report "$outdir/export-windows" csv)
+if cmp -s "$linux_export" "$windows_export" && cmp -s "$linux_export" "$outdir/last-linux.csv"; then
+  echo "archive export: the same csv report from both archives, equal to the reading's"
+else
+  echo "archive export: the exported reports differ" >&2
+  status=1
+fi
 exit $status

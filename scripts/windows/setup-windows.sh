@@ -27,6 +27,8 @@ packages=(
   nsis
   # apt-get source unpacks with dpkg-source
   dpkg-dev
+  # SQLite's amalgamation for the Windows build is made by its own Tcl scripts
+  tcl
   # host build of the native parts (simulated unit) and the toolkit's configure
   build-essential
   cmake

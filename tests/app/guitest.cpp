@@ -20,7 +20,7 @@
 int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const
 {
     m_shown->push_back({dialog->GetMessage(), dialog->GetCaption(), dialog->GetMessageDialogStyle(),
-                        dialog->GetYesLabel(), dialog->GetNoLabel()});
+                        dialog->GetYesLabel(), dialog->GetNoLabel(), dialog->GetExtendedMessage()});
     if (m_check)
         m_check();
     return m_answer;

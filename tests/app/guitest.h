@@ -48,6 +48,7 @@ struct ShownMessage {
     long style = 0;
     wxString yesLabel; // of a question with Yes and No
     wxString noLabel;
+    wxString extended; // the line under the message
 };
 
 // Expects a message box, answers it and keeps what it showed in `shown`.

@@ -4,6 +4,7 @@
 #include "tests/app/guitest.h"
 
 #include "app/mainframe.h"
+#include "app/readingsdialog.h"
 #include "app/settings.h"
 #include "buslib/protocol/datatypes.h"
 #include "buslib/serial/serialport.h"
@@ -14,6 +15,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/listctrl.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/dir.h>
@@ -58,7 +60,8 @@ const struct {
     {MainFrame::ID_Browse, "Browse"},        {MainFrame::ID_OpenReport, "Open report"},
     {MainFrame::ID_GetData, "Get data"},     {MainFrame::ID_About, "About"},
     {MainFrame::ID_ClearMemory, "Clear unit memory"}, {MainFrame::ID_Help, "Help"},
-    {MainFrame::ID_Exit, "Exit"},
+    {MainFrame::ID_Exit, "Exit"},           {MainFrame::ID_OnlyNew, "Only new records"},
+    {MainFrame::ID_Readings, "Readings..."},
 };
 
 UnitMemory Tables(std::initializer_list<int> counts)
@@ -642,6 +645,127 @@ TEST_F(WindowTest, CloseWhileAMessageOfTheReadingIsUpWaitsForIt)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file "));
     EXPECT_EQ(settings.serialPort, 1);
+}
+
+// --- the archive of readings
+
+namespace {
+
+// Expects the list of kept readings, keeps its rows' first columns in
+// `rows` and clicks "Make report" when `make` is set, then closes it.
+class ExpectReadings : public wxExpectModalBase<ReadingsDialog, ExpectReadings> {
+public:
+    ExpectReadings(std::vector<wxString>& rows, bool make)
+        : m_rows(&rows)
+        , m_make(make)
+    {
+    }
+
+protected:
+    int OnInvoked(ReadingsDialog* dialog) const override
+    {
+        auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(ReadingsDialog::ID_List));
+        for (long row = 0; list && row < list->GetItemCount(); ++row)
+            m_rows->push_back(list->GetItemText(row, 0) + "|" + list->GetItemText(row, 5));
+        if (m_make)
+            Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
+        return wxID_CANCEL;
+    }
+
+private:
+    std::vector<wxString>* m_rows;
+    bool m_make;
+};
+
+std::size_t RecordReads(const SimulatedUnit& unit)
+{
+    std::size_t n = 0;
+    for (const auto& request : unit.requests()) {
+        if (request.command() == morva_velox::CommandRead && request.variable() == morva_velox::VarRecord)
+            ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST_F(WindowTest, ReadingsAreKeptAndMadeIntoReportsAgain)
+{
+    TempDir archiveFolder;
+    SimulatedUnit& sim = PlugUnit(Tables({6, 2}));
+    ports->Write("/archive/path", archiveFolder.path() + "/archive.sqlite");
+    OpenWindow();
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(3); // CSV
+
+    // Before the first reading none is kept; the question says so.
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, wxID_NO));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Are you sure you want to clear unit memory? Erased data could not be restored\n"))
+        << shown[0].text;
+    EXPECT_EQ(shown[0].extended, "No reading from this port is kept.");
+
+    shown.clear();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    ASSERT_EQ(reports.files("*.csv").size(), 1u);
+
+    shown.clear();
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, wxID_NO));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].extended.StartsWith("Last kept reading from this port: ")) << shown[0].extended;
+    EXPECT_TRUE(shown[0].extended.EndsWith(", 2 tables, 8 records")) << shown[0].extended;
+
+    // "Make report" writes the kept reading's report again: the csv, which
+    // carries no time, byte for byte.
+    std::vector<wxString> rows;
+    shown.clear();
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), ExpectReadings(rows, true), ExpectMessage(shown));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], "1|complete");
+    ASSERT_EQ(shown.size(), 1u);
+    const auto csv = reports.files("*.csv");
+    ASSERT_EQ(csv.size(), 2u);
+    EXPECT_EQ(ReadText(wxFileName(reports.path(), csv[0]).GetFullPath()),
+              ReadText(wxFileName(reports.path(), csv[1]).GetFullPath()));
+
+    // Only new records: nothing new, so the first and last record of each
+    // table are read to check them, and the report is the same.
+    EXPECT_FALSE(Find<wxCheckBox>(MainFrame::ID_OnlyNew)->IsChecked());
+    Find<wxCheckBox>(MainFrame::ID_OnlyNew)->SetValue(true);
+    wxCommandEvent tick(wxEVT_CHECKBOX, MainFrame::ID_OnlyNew);
+    tick.SetInt(1);
+    Find<wxCheckBox>(MainFrame::ID_OnlyNew)->GetEventHandler()->ProcessEvent(tick);
+    EXPECT_TRUE(settings.onlyNew);
+    EXPECT_TRUE(settings.onlyNewChanged);
+    sim.clearRequests();
+    shown.clear();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    EXPECT_EQ(RecordReads(sim), 4u);
+    const auto after = reports.files("*.csv");
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(ReadText(wxFileName(reports.path(), after[0]).GetFullPath()),
+              ReadText(wxFileName(reports.path(), after[2]).GetFullPath()));
+
+    rows.clear();
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), ExpectReadings(rows, false));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], "2|complete");
+}
+
+TEST_F(WindowTest, AnArchiveThatCannotBeWrittenIsToldAfterTheReport)
+{
+    TempDir archiveFolder;
+    ASSERT_TRUE(wxFFile(archiveFolder.path() + "/archive.sqlite", "wb").Write(wxString("not an archive at all")));
+    PlugUnit(Tables({2}));
+    ports->Write("/archive/path", archiveFolder.path() + "/archive.sqlite");
+    OpenWindow();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown), ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    EXPECT_EQ(shown[1].text, "The reading was not kept in the archive: the archive is damaged");
+    EXPECT_EQ(shown[1].style, wxOK | wxICON_WARNING | wxCENTRE);
+    EXPECT_EQ(reports.files("*.rtf").size(), 1u);
 }
 
 // --- Clear unit memory

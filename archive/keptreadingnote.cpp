@@ -1,0 +1,29 @@
+#include "archive/keptreadingnote.h"
+
+#include "archive/archiveerror.h"
+#include "archive/readingarchive.h"
+
+#include <wx/intl.h>
+#include <wx/numformatter.h>
+
+wxString KeptReadingNote(const wxString& archive, const wxString& port)
+{
+    if (archive.empty())
+        return wxString();
+    try {
+        const std::optional<ReadingSummary> last
+            = ReadingArchive(archive, ReadingArchive::Access::Read).LastComplete(port);
+        if (!last)
+            return _("No reading from this port is kept.");
+        const auto records = static_cast<unsigned long>(last->recordCount);
+        return wxString::Format(_("Last kept reading from this port: %s, %s, %s"),
+                                last->started.Format("%d.%m.%Y %H:%M"),
+                                wxString::Format(wxPLURAL("%u table", "%u tables", last->tableCount),
+                                                 last->tableCount),
+                                wxString::Format(wxPLURAL("%s record", "%s records", records),
+                                                 wxNumberFormatter::ToString(static_cast<long>(records),
+                                                                             wxNumberFormatter::Style_WithThousandsSep)));
+    } catch (const ArchiveError&) {
+        return wxString();
+    }
+}

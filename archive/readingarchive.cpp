@@ -1,0 +1,403 @@
+#include "archive/readingarchive.h"
+
+#include "archive/archiveerror.h"
+#include "archive/sqlitestatement.h"
+
+#include <sqlite3.h>
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace {
+
+const char* const Schema = R"(
+CREATE TABLE readings(
+  id INTEGER PRIMARY KEY,
+  started INTEGER NOT NULL,
+  ended INTEGER,
+  port TEXT NOT NULL,
+  device TEXT NOT NULL,
+  baud INTEGER NOT NULL,
+  pace TEXT NOT NULL,
+  version TEXT NOT NULL,
+  outcome TEXT NOT NULL DEFAULT 'interrupted',
+  error TEXT NOT NULL DEFAULT '',
+  table_count INTEGER NOT NULL DEFAULT 0,
+  record_count INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX readings_by_port ON readings(port, outcome);
+CREATE TABLE tables(
+  reading INTEGER NOT NULL,
+  number INTEGER NOT NULL,
+  header TEXT NOT NULL,
+  unit_count INTEGER NOT NULL,
+  kept INTEGER NOT NULL DEFAULT 0,
+  earlier_reading INTEGER NOT NULL DEFAULT 0,
+  taken INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY(reading, number)
+) WITHOUT ROWID;
+CREATE INDEX tables_by_header ON tables(number, header, reading);
+CREATE TABLE records(
+  reading INTEGER NOT NULL,
+  table_number INTEGER NOT NULL,
+  idx INTEGER NOT NULL,
+  text TEXT NOT NULL,
+  PRIMARY KEY(reading, table_number, idx)
+) WITHOUT ROWID;
+)";
+
+std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetValue(); }
+
+wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
+
+unsigned BigEndian(const unsigned char* bytes, int count)
+{
+    unsigned value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+const char* const SummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
+                                   "error, table_count, record_count FROM readings ";
+
+ReadingSummary SummaryOf(const SqliteStatement& row)
+{
+    ReadingSummary summary;
+    summary.id = row.Integer(0);
+    summary.started = TimeOf(row.Integer(1));
+    if (!row.IsNull(2))
+        summary.ended = TimeOf(row.Integer(2));
+    summary.facts.port = row.Text(3);
+    summary.facts.device = row.Text(4);
+    summary.facts.baud = static_cast<int>(row.Integer(5));
+    summary.facts.pace = row.Text(6);
+    summary.facts.version = row.Text(7);
+    summary.end = ReadingEndFromKey(row.Text(8));
+    summary.error = row.Text(9);
+    summary.tableCount = static_cast<unsigned>(row.Integer(10));
+    summary.recordCount = row.Integer(11);
+    return summary;
+}
+
+} // namespace
+
+ReadingArchive::ReadingArchive(const wxString& path, Access access)
+{
+    const wxLogNull quiet;
+    if (wxFileName::FileExists(path)) {
+        // checked once opened
+    } else if (access == Access::Read) {
+        return; // nothing kept yet
+    } else {
+        const wxFileName file(path);
+        if (!file.GetPath().empty() && !wxFileName::DirExists(file.GetPath())
+            && !wxFileName::Mkdir(file.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+            throw ArchiveError(wxString::Format(_("cannot make the folder %s"), file.GetPath()));
+    }
+    m_db.emplace(path,
+                 access == Access::Read ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWriteCreate,
+                 BusyTimeoutMs);
+    CheckFile();
+    CheckSchema(access);
+}
+
+// A file cut short is refused before SQLite reads it: SQLite would take the
+// missing pages for free room and write over what is left. The header is
+// read through SQLite's own handle of the file: a handle of our own, once
+// closed, would drop the locks that the process's other connections hold
+// on the file (POSIX advisory locks belong to the process).
+void ReadingArchive::CheckFile() const
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
+        throw ArchiveError(_("the archive cannot be opened"));
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        throw ArchiveError(_("the archive cannot be opened"));
+    if (size == 0)
+        return; // an empty file is an empty database
+    unsigned char header[100] = {};
+    static const char Magic[] = "SQLite format 3";
+    if (size < static_cast<sqlite3_int64>(sizeof header)
+        || file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
+        || std::string_view(reinterpret_cast<char*>(header), 16) != std::string_view(Magic, 16))
+        throw ArchiveError(_("the archive is damaged"));
+    unsigned pageSize = BigEndian(header + 16, 2);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const unsigned pages = BigEndian(header + 28, 4);
+    const bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
+    if (countValid && static_cast<unsigned long long>(pages) * pageSize > static_cast<unsigned long long>(size))
+        throw ArchiveError(_("the archive is damaged"));
+}
+
+std::int64_t ReadingArchive::PragmaValue(const char* sql) const
+{
+    SqliteStatement pragma(*m_db, sql);
+    return pragma.Step() ? pragma.Integer(0) : 0;
+}
+
+void ReadingArchive::CheckSchema(Access access)
+{
+    if (access == Access::Write && m_db->IsReadOnly())
+        throw ArchiveError(_("the archive cannot be written (read-only)"));
+    // The first read of the file: garbage fails here, before any write. One
+    // statement, so that a reader making the tables meanwhile is seen
+    // whole or not at all.
+    SqliteStatement kind(*m_db, "SELECT (SELECT user_version FROM pragma_user_version), "
+                                "(SELECT application_id FROM pragma_application_id), "
+                                "(SELECT count(*) FROM sqlite_master)");
+    if (!kind.Step())
+        throw ArchiveError(_("the archive is damaged"));
+    const std::int64_t version = kind.Integer(0);
+    const std::int64_t application = kind.Integer(1);
+    const std::int64_t objects = kind.Integer(2);
+    kind.Reset();
+    if (version > SchemaVersion)
+        throw ArchiveError(_("the archive was made by a newer version of the program"));
+    if ((version != 0 || objects != 0) && (application != ApplicationId || version == 0))
+        throw ArchiveError(_("the file is not an archive of readings"));
+    if (access == Access::Read) {
+        if (version == 0)
+            m_db.reset(); // an empty file: nothing kept yet
+        return;
+    }
+    m_db->Execute("PRAGMA journal_mode=WAL");
+    m_db->Execute("PRAGMA synchronous=FULL");
+    if (version == 0)
+        CreateSchema();
+}
+
+void ReadingArchive::CreateSchema()
+{
+    Transaction([this] {
+        // Another reader may have made the tables meanwhile.
+        if (PragmaValue("PRAGMA user_version") != 0)
+            return;
+        m_db->Execute(Schema);
+        m_db->Execute(("PRAGMA application_id=" + std::to_string(ApplicationId)).c_str());
+        m_db->Execute(("PRAGMA user_version=" + std::to_string(SchemaVersion)).c_str());
+    });
+}
+
+void ReadingArchive::Transaction(const std::function<void()>& work)
+{
+    m_db->Execute("BEGIN IMMEDIATE");
+    try {
+        work();
+        m_db->Execute("COMMIT");
+    } catch (...) {
+        try {
+            m_db->Execute("ROLLBACK");
+        } catch (const ArchiveError&) {
+            // The transaction is gone already.
+        }
+        throw;
+    }
+}
+
+std::int64_t ReadingArchive::BeginReading(const ReadingFacts& facts, const wxDateTime& started)
+{
+    std::int64_t id = 0;
+    Transaction([&] {
+        SqliteStatement insert(*m_db, "INSERT INTO readings(started, port, device, baud, pace, version) "
+                                      "VALUES(?, ?, ?, ?, ?, ?)");
+        insert.Bind(1, Milliseconds(started))
+            .Bind(2, facts.port)
+            .Bind(3, facts.device)
+            .Bind(4, std::int64_t{facts.baud})
+            .Bind(5, facts.pace)
+            .Bind(6, facts.version)
+            .Run();
+        id = m_db->LastInsertId();
+    });
+    return id;
+}
+
+void ReadingArchive::Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                           const std::vector<ArchivedRecord>& records)
+{
+    Transaction([&] { StoreWork(reading, tables, records); });
+}
+
+void ReadingArchive::EndReading(std::int64_t reading, ReadingEnd end, const wxString& error,
+                                const wxDateTime& ended)
+{
+    Transaction([&] { EndWork(reading, end, error, ended); });
+}
+
+void ReadingArchive::EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                                const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
+                                const wxDateTime& ended)
+{
+    Transaction([&] {
+        StoreWork(reading, tables, records);
+        EndWork(reading, end, error, ended);
+    });
+}
+
+void ReadingArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                               const std::vector<ArchivedRecord>& records)
+{
+    SqliteStatement table(*m_db, "INSERT INTO tables(reading, number, header, unit_count, earlier_reading, "
+                                 "taken, kept) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6) "
+                                 "ON CONFLICT(reading, number) DO UPDATE SET earlier_reading = ?5, "
+                                 "taken = ?6, kept = max(kept, ?6)");
+    for (const ArchivedTable& t : tables) {
+        table.Bind(1, reading)
+            .Bind(2, std::int64_t{t.number})
+            .Bind(3, t.header)
+            .Bind(4, std::int64_t{t.unitCount})
+            .Bind(5, t.earlierReading)
+            .Bind(6, std::int64_t{t.taken})
+            .Run();
+    }
+    SqliteStatement record(*m_db, "INSERT OR REPLACE INTO records(reading, table_number, idx, text) "
+                                  "VALUES(?, ?, ?, ?)");
+    std::map<unsigned, unsigned> kept; // per table: one past its last record
+    for (const ArchivedRecord& r : records) {
+        record.Bind(1, reading)
+            .Bind(2, std::int64_t{r.table})
+            .Bind(3, std::int64_t{r.index})
+            .Bind(4, r.text)
+            .Run();
+        unsigned& end = kept[r.table];
+        end = std::max(end, r.index + 1);
+    }
+    SqliteStatement grow(*m_db, "UPDATE tables SET kept = max(kept, ?) WHERE reading = ? AND number = ?");
+    for (const auto& [number, end] : kept)
+        grow.Bind(1, std::int64_t{end}).Bind(2, reading).Bind(3, std::int64_t{number}).Run();
+    SqliteStatement totals(*m_db, "UPDATE readings SET table_count = (SELECT count(*) FROM tables WHERE "
+                                  "reading = ?1), record_count = (SELECT coalesce(sum(kept), 0) FROM "
+                                  "tables WHERE reading = ?1) WHERE id = ?1");
+    totals.Bind(1, reading).Run();
+}
+
+void ReadingArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended)
+{
+    SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ?");
+    update.Bind(1, Milliseconds(ended))
+        .Bind(2, wxString(ReadingEndKey(end)))
+        .Bind(3, error)
+        .Bind(4, reading)
+        .Run();
+}
+
+std::vector<ReadingSummary> ReadingArchive::List() const
+{
+    std::vector<ReadingSummary> list;
+    if (!m_db)
+        return list;
+    SqliteStatement rows(*m_db, (std::string(SummaryColumns) + "ORDER BY id DESC").c_str());
+    while (rows.Step())
+        list.push_back(SummaryOf(rows));
+    return list;
+}
+
+std::optional<ReadingSummary> ReadingArchive::Find(std::int64_t reading) const
+{
+    if (!m_db)
+        return std::nullopt;
+    SqliteStatement row(*m_db, (std::string(SummaryColumns) + "WHERE id = ?").c_str());
+    row.Bind(1, reading);
+    if (!row.Step())
+        return std::nullopt;
+    return SummaryOf(row);
+}
+
+std::optional<ReadingSummary> ReadingArchive::LastComplete(const wxString& port) const
+{
+    if (!m_db)
+        return std::nullopt;
+    SqliteStatement row(*m_db, (std::string(SummaryColumns)
+                                + "WHERE port = ? AND outcome = 'complete' ORDER BY id DESC LIMIT 1")
+                                   .c_str());
+    row.Bind(1, port);
+    if (!row.Step())
+        return std::nullopt;
+    return SummaryOf(row);
+}
+
+std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
+{
+    // A table of the unit holds at most 65,535 records.
+    if (count > 0xFFFF)
+        throw ArchiveError(_("the archive is damaged"));
+    std::vector<wxString> texts(count);
+    if (!m_db)
+        return texts;
+    SqliteStatement link(*m_db, "SELECT earlier_reading, taken FROM tables WHERE reading = ? AND number = ?");
+    SqliteStatement rows(*m_db, "SELECT idx, text FROM records WHERE reading = ? AND table_number = ? "
+                                "AND idx >= ? AND idx < ?");
+    // Each reading holds its own records from where it took the earlier
+    // reading's up; the earlier ones come from that reading, and so on.
+    unsigned end = count;
+    while (end > 0 && reading != 0) {
+        link.Bind(1, reading).Bind(2, std::int64_t{table});
+        std::int64_t earlier = 0;
+        unsigned taken = 0;
+        if (link.Step()) {
+            earlier = link.Integer(0);
+            taken = static_cast<unsigned>(std::min<std::int64_t>(link.Integer(1), end));
+        }
+        link.Reset();
+        // Records are taken from earlier readings only: a reference to a
+        // later one is damage, and would never end.
+        if (taken > 0 && (earlier <= 0 || earlier >= reading))
+            throw ArchiveError(_("the archive is damaged"));
+        rows.Bind(1, reading).Bind(2, std::int64_t{table}).Bind(3, std::int64_t{taken}).Bind(4, std::int64_t{end});
+        while (rows.Step()) {
+            const std::int64_t index = rows.Integer(0);
+            if (index < 0 || index >= static_cast<std::int64_t>(texts.size()))
+                throw ArchiveError(_("the archive is damaged"));
+            texts[static_cast<std::size_t>(index)] = rows.Text(1);
+        }
+        rows.Reset();
+        end = taken;
+        reading = earlier;
+    }
+    return texts;
+}
+
+ReportLines ReadingArchive::Lines(std::int64_t reading) const
+{
+    ReportLines lines;
+    if (!m_db)
+        return lines;
+    SqliteStatement tables(*m_db, "SELECT number, header, kept FROM tables WHERE reading = ? ORDER BY number");
+    tables.Bind(1, reading);
+    while (tables.Step()) {
+        lines.push_back(tables.Text(1));
+        const std::int64_t kept = tables.Integer(2);
+        if (kept < 0 || kept > 0xFFFF)
+            throw ArchiveError(_("the archive is damaged"));
+        std::vector<wxString> records
+            = Records(reading, static_cast<unsigned>(tables.Integer(0)), static_cast<unsigned>(kept));
+        lines.insert(lines.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+        lines.emplace_back();
+    }
+    return lines;
+}
+
+std::optional<ReadingArchive::EarlierTable> ReadingArchive::FindEarlierTable(unsigned number, const wxString& header,
+                                                                              unsigned maxCount,
+                                                                              std::int64_t excluding) const
+{
+    if (!m_db)
+        return std::nullopt;
+    SqliteStatement row(*m_db, "SELECT reading, kept FROM tables WHERE number = ? AND header = ? AND kept > 0 "
+                               "AND kept <= ? AND reading != ? ORDER BY reading DESC LIMIT 1");
+    row.Bind(1, std::int64_t{number}).Bind(2, header).Bind(3, std::int64_t{maxCount}).Bind(4, excluding);
+    if (!row.Step())
+        return std::nullopt;
+    return EarlierTable{row.Integer(0), static_cast<unsigned>(row.Integer(1))};
+}

@@ -1,0 +1,307 @@
+// The archive of readings: what keeping a reading costs it, how fast only
+// new records are read, and how fast kept readings are listed and made into
+// reports again.
+//
+//   archive_bench [--quick] [folder]
+//
+// 1. 1,000 records of 60 characters at 115200 baud in the line pace, read
+//    with and without the archive, side by side.
+// 2. A table of 10,000 records kept, then 10 new ones read with only new
+//    records, against the floor of the exchanges sent and against reading
+//    the 10,010 records whole (left out with --quick).
+// 3. The same table read 100 times with 10 new records each time: how much
+//    the archive grows a reading, against the new records' text.
+// 4. archive export of 8 tables x 65,535 records to csv, and archive list
+//    over 10,000 kept readings, each by the headless reader.
+#include "archive/readingarchive.h"
+#include "archive/readingrecorder.h"
+#include "archive/sqliteconnection.h"
+#include "archive/sqlitestatement.h"
+#include "reading/memoryreader.h"
+#include "buslib/protocol/frame.h"
+#include "buslib/protocol/serialportveloxprotocol.h"
+#include "tools/unitsim/linemodel.h"
+#include "tools/unitsim/simulatedunit.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/init.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using morva_sim::LineModel;
+using morva_sim::UnitMemory;
+using morva_velox::SerialPortVeloxProtocol;
+
+namespace {
+
+using Ms = std::chrono::duration<double, std::milli>;
+
+class BenchHost : public ReadingHost {
+public:
+    bool UpdateProgress(int, const wxString&) override { return true; }
+    void ShowMessage(const wxString& text, const wxString&, long, bool) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.utf8_str().data());
+    }
+    void OnReadingDone(bool done) override { ok = done; }
+    bool ok = false;
+};
+
+// The line's floor of the exchanges sent: request and answer bytes at 10
+// bits a byte, one transaction from a request to the next.
+class LineFloor {
+public:
+    explicit LineFloor(unsigned baud) : m_line(baud) {}
+    void see(SerialPortVeloxProtocol::TraceDirection direction, std::size_t bytes)
+    {
+        const bool sent = direction == SerialPortVeloxProtocol::TraceDirection::Sent;
+        m_bytes += bytes;
+        if (sent)
+            ++m_requests;
+    }
+    double ms() const { return Ms(m_line.transferTime(m_bytes)).count(); }
+    std::size_t requests() const { return m_requests; }
+
+private:
+    LineModel m_line;
+    std::size_t m_bytes = 0;
+    std::size_t m_requests = 0;
+};
+
+wxString record(int i)
+{
+    wxString text = wxString::Format("%d\t14.03.2024\t%02d:%02d:%02d\tCH%d Pressure\tThreshold exceeded\t%d.%d", i + 1,
+                                     i / 3600 % 24, i / 60 % 60, i % 60, 1 + i % 4, 100 + i % 50, i % 10);
+    if (text.length() < 60)
+        text.Pad(60 - text.length(), ' ');
+    return text.Left(60);
+}
+
+const wxString Header = "No.\tDate\tTime\tChannel\tEvent\tValue";
+
+UnitMemory tableOf(int n)
+{
+    std::vector<wxString> records;
+    for (int i = 0; i < n; ++i)
+        records.push_back(record(i));
+    UnitMemory memory;
+    memory.addTable(Header, records);
+    return memory;
+}
+
+const ReadingFacts Facts{"COM1", "/dev/pts/0", 115200, "line", "bench"};
+
+struct Timed {
+    bool ok = false;
+    double ms = 0;
+    double floorMs = 0;
+    double openMs = 0; // opening the archive and beginning the reading there
+    std::size_t requests = 0;
+};
+
+// One reading of the unit at 115200 baud in the line pace; kept in
+// `archive` unless it is empty.
+Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, unsigned baud = 115200)
+{
+    morva_sim::SimulatedUnit unit(memory);
+    unit.setLineBaud(baud);
+    SerialPortVeloxProtocol protocol(unit.portPath(), false, 115200, 'N', 8, 0);
+    protocol.setPace(morva_velox::Pace::Line);
+    LineFloor floor(baud ? baud : 115200);
+    protocol.setTrace([&](SerialPortVeloxProtocol::TraceDirection d, const std::uint8_t*, std::size_t n) {
+        floor.see(d, n);
+    });
+    BenchHost host;
+    Timed t;
+    const auto opening = std::chrono::steady_clock::now();
+    {
+        ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, Facts);
+        // The reading proper starts once the archive is open.
+        const auto t0 = std::chrono::steady_clock::now();
+        t.openMs = Ms(t0 - opening).count();
+        MemoryReader reader(host, protocol, &recorder, onlyNew);
+        reader.Read();
+        if (!recorder.Warning().empty())
+            std::fprintf(stderr, "%s\n", recorder.Warning().utf8_str().data());
+        t.ms = Ms(std::chrono::steady_clock::now() - t0).count();
+        t.floorMs = floor.ms() + reader.GetTableCount() * double(MemoryReader::pauseAfterTableMs);
+    }
+    t.ok = host.ok;
+    t.requests = floor.requests();
+    return t;
+}
+
+// Keeps a reading of the memory without reading a unit.
+void keepDirectly(ReadingArchive& archive, const std::vector<std::pair<wxString, int>>& tables)
+{
+    const std::int64_t id = archive.BeginReading(Facts, wxDateTime::Now());
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        std::vector<ArchivedRecord> records;
+        for (int i = 0; i < tables[t].second; ++i)
+            records.push_back({static_cast<unsigned>(t), static_cast<unsigned>(i), record(i)});
+        archive.Store(id, {ArchivedTable{static_cast<unsigned>(t), tables[t].first,
+                                         static_cast<unsigned>(tables[t].second)}},
+                      records);
+    }
+    archive.EndReading(id, ReadingEnd::Complete, wxString(), wxDateTime::Now());
+}
+
+double fileSize(const wxString& path)
+{
+    double size = 0;
+    for (const char* suffix : {"", "-wal"}) {
+        if (wxFileName::FileExists(path + suffix))
+            size += static_cast<double>(wxFileName::GetSize(path + suffix).ToDouble());
+    }
+    return size;
+}
+
+double runCli(const std::string& arguments)
+{
+    const std::string command = std::string(MORVA_CLI_PROGRAM) + " " + arguments + " >/dev/null 2>&1";
+    const auto t0 = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const double ms = Ms(std::chrono::steady_clock::now() - t0).count();
+    return status == 0 ? ms : -1;
+}
+
+const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wxInitializer initializer;
+    bool quick = false;
+    wxString folder = wxFileName::GetTempDir() + "/morva_archive_bench";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else
+            folder = wxString::FromUTF8(argv[i]);
+    }
+    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    bool allMet = true;
+
+    // 1. The cost of keeping: three readings each way, taken in turn, the
+    // fastest of each counted, so that the machine's other work weighs on
+    // both alike.
+    {
+        const wxString archive = folder + "/keeping.sqlite";
+        const UnitMemory memory = tableOf(1000);
+        double without = 0, with = 0;
+        bool ok = true;
+        for (int round = 0; round < (quick ? 1 : 3); ++round) {
+            const Timed a = readOnce(memory, wxString(), false);
+            const Timed b = readOnce(memory, archive, false);
+            ok = ok && a.ok && b.ok;
+            without = round == 0 ? a.ms : std::min(without, a.ms);
+            with = round == 0 ? b.ms + b.openMs : std::min(with, b.ms + b.openMs);
+        }
+        const double cost = 100.0 * (with - without) / without;
+        const bool met = ok && cost <= 2.0;
+        allMet = allMet && met;
+        std::printf("1,000 records, 115200 baud, line pace: %.0f ms without the archive, %.0f ms with it: "
+                    "%+.2f %% (target <= 2 %%): %s\n",
+                    without, with, cost, verdict(met));
+        std::fflush(stdout);
+    }
+
+    // 2. Only new records.
+    {
+        const wxString archive = folder + "/onlynew.sqlite";
+        {
+            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            keepDirectly(kept, {{Header, 10000}});
+        }
+        const UnitMemory grown = tableOf(10010);
+        const Timed onlyNew = readOnce(grown, archive, true);
+        const double ratio = onlyNew.ms / onlyNew.floorMs;
+        bool met = onlyNew.ok && ratio <= 1.15;
+        std::printf("10,000 kept + 10 new records, only new: %.0f ms (after %.0f ms opening the archive), floor of "
+                    "the %zu requests sent %.0f ms: %.3f x (target <= 1.15): %s\n",
+                    onlyNew.ms, onlyNew.openMs, onlyNew.requests, onlyNew.floorMs, ratio, verdict(met));
+        if (!quick) {
+            const Timed whole = readOnce(grown, wxString(), false);
+            const double speedUp = whole.ms / onlyNew.ms;
+            const bool fast = whole.ok && speedUp >= 100;
+            met = met && fast;
+            std::printf("  the 10,010 records read whole: %.0f ms, %.0f x slower (target >= 100): %s\n", whole.ms,
+                        speedUp, verdict(fast));
+        }
+        allMet = allMet && met;
+        std::fflush(stdout);
+    }
+
+    // 3. Growth of the archive.
+    {
+        const wxString archive = folder + "/growth.sqlite";
+        {
+            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            keepDirectly(kept, {{Header, 10000}});
+        }
+        const int readings = quick ? 10 : 100;
+        const double before = fileSize(archive);
+        double newText = 0;
+        for (int r = 0; r < readings; ++r) {
+            const int n = 10000 + 10 * (r + 1);
+            for (int i = n - 10; i < n; ++i)
+                newText += static_cast<double>(record(i).utf8_string().size());
+            readOnce(tableOf(n), archive, true, 0);
+        }
+        const double grown = fileSize(archive) - before;
+        std::printf("%d readings of 10,000+ records with 10 new each: the archive grew %.0f bytes, %.0f a reading, "
+                    "for %.0f bytes of new text a reading (%.1f x)\n",
+                    readings, grown, grown / readings, newText / readings, grown / newText);
+    }
+
+    // 4. Export and list by the headless reader.
+    {
+        const wxString archive = folder + "/export.sqlite";
+        {
+            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            std::vector<std::pair<wxString, int>> tables;
+            for (int t = 0; t < 8; ++t)
+                tables.push_back({Header, 65535});
+            keepDirectly(kept, tables);
+        }
+        const std::string file = archive.utf8_string();
+        const double exportMs = runCli("archive export 1 --format csv --folder '" + folder.utf8_string()
+                                       + "' --archive '" + file + "'");
+        const bool exportMet = exportMs >= 0 && exportMs < 2000;
+        std::printf("archive export of 8 x 65,535 records to csv: %.0f ms (target < 2000): %s\n", exportMs,
+                    verdict(exportMet));
+
+        const wxString many = folder + "/list.sqlite";
+        {
+            ReadingArchive kept(many, ReadingArchive::Access::Write);
+            keepDirectly(kept, {{Header, 3}});
+        }
+        {
+            const SqliteConnection db(many, SqliteConnection::Mode::ReadWrite, 1000);
+            db.Execute("BEGIN");
+            SqliteStatement copy(db, "INSERT INTO readings(started, ended, port, device, baud, pace, version, "
+                                     "outcome, error, table_count, record_count) SELECT started, ended, port, "
+                                     "device, baud, pace, version, outcome, error, table_count, record_count "
+                                     "FROM readings WHERE id = 1");
+            for (int i = 1; i < 10000; ++i)
+                copy.Run();
+            db.Execute("COMMIT");
+        }
+        const double listMs = runCli("archive list --archive '" + many.utf8_string() + "'");
+        const bool listMet = listMs >= 0 && listMs < 200;
+        std::printf("archive list over 10,000 kept readings: %.0f ms (target < 200): %s\n", listMs,
+                    verdict(listMet));
+        allMet = allMet && exportMet && listMet;
+    }
+    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    return allMet ? 0 : 1;
+}
