@@ -27,6 +27,9 @@ packages=(
   nsis
   # apt-get source unpacks with dpkg-source
   dpkg-dev
+  # the programs' icon made from their pictures (icotool), the resources of
+  # the built executables listed (wrestool)
+  icoutils
   # host build of the native parts (simulated unit) and the toolkit's configure
   build-essential
   cmake
