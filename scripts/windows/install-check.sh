@@ -4,8 +4,9 @@
 # programs carry the programs' icon and version; the installed reader reads
 # the simulated unit (COM1) into the same reports as the Linux reader; the
 # window starts as its Start-menu shortcut starts it and keeps its settings
-# and reports in Documents\MORVA_Reporter, made on that first start; the
-# shortcut shows the program's icon (a screenshot of its folder); a silent
+# and reports in Documents\MORVA_Reporter, made on that first start; a
+# screenshot of the shortcut in its folder (Wine's file browser draws a
+# stand-in for a shortcut's icon; the resources checked show it); a silent
 # uninstall leaves no program file, shortcut or entry behind, the user's
 # settings and reports where they were, and a file of the user's in the
 # installation's folders; the reader's bin folder, alone, goes on the
@@ -103,7 +104,7 @@ echo "Shortcut: \"${started[0]}\" ${started[2]} in ${started[1]}"
 # shellcheck disable=SC2086 # the shortcut's arguments, split as Windows splits these
 bash "$here/window-check.sh" "$target" "$screenshot" "$start_dir" "$work_dir" ${started[2]}
 
-echo "The shortcut with its icon in the Start menu's folder"
+echo "The shortcut in the Start menu's folder"
 bash "$here/shortcut-shot.sh" "$(dirname "$shortcut")" "$shots/shortcut-installed.png"
 
 echo "A report by the installed reader in the window's folder"
