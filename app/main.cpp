@@ -20,7 +20,8 @@ const char* const Help
       "morva_reporter.ini in the working directory.\n"
       "\n"
       "  --in-documents  work in the folder MORVA_Reporter of the user's Documents,\n"
-      "                  created when missing (the Windows Start-menu shortcut)\n"
+      "                  created when missing (as the desktop menu and the Windows\n"
+      "                  Start-menu shortcut start it)\n"
       "  --help          show this help and end\n"
       "  --version       show the version and end\n";
 

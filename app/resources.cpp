@@ -9,22 +9,21 @@
 #include <wx/stdpaths.h>
 
 #if !wxUSE_LIBPNG
-// The same pictures as XPM, built into the program for a toolkit that reads
+// The About picture as XPM, built into the program for a toolkit that reads
 // no PNG.
 #include "app/resources/about.xpm"
-#include "app/resources/morva_reporter_128.xpm"
-#include "app/resources/morva_reporter_16.xpm"
-#include "app/resources/morva_reporter_256.xpm"
-#include "app/resources/morva_reporter_32.xpm"
-#include "app/resources/morva_reporter_48.xpm"
-#include "app/resources/morva_reporter_64.xpm"
 #endif
 
 namespace Resources {
 
 namespace {
 
+#ifdef __WXMSW__
+// The executable's icon resource, in every size (packaging/windows/morva_reporter.rc.in).
+const char* const IconResource = "MORVA_Reporter";
+#else
 const int IconSizes[] = {16, 32, 48, 64, 128, 256};
+#endif
 const wxSize AboutSize(400, 300);
 
 wxString ExecutableDir()
@@ -69,12 +68,6 @@ wxImage BuiltInPicture(const wxString& name)
         const char* const* xpm;
     } pictures[] = {
         {"about.png", about_xpm},
-        {"morva_reporter_16.png", morva_reporter_16_xpm},
-        {"morva_reporter_32.png", morva_reporter_32_xpm},
-        {"morva_reporter_48.png", morva_reporter_48_xpm},
-        {"morva_reporter_64.png", morva_reporter_64_xpm},
-        {"morva_reporter_128.png", morva_reporter_128_xpm},
-        {"morva_reporter_256.png", morva_reporter_256_xpm},
     };
     for (const auto& picture : pictures) {
         if (name == picture.name) {
@@ -130,6 +123,11 @@ wxString Find(const wxString& name)
 
 wxIconBundle ProgramIcons()
 {
+#ifdef __WXMSW__
+    // An executable without the resource has no icon: no message about it.
+    const wxLogNull quiet;
+    return wxIconBundle(IconResource, nullptr);
+#else
     wxIconBundle icons;
     for (int size : IconSizes) {
         const wxImage image = LoadPng(wxString::Format("morva_reporter_%d.png", size));
@@ -140,6 +138,7 @@ wxIconBundle ProgramIcons()
         }
     }
     return icons;
+#endif
 }
 
 wxBitmap AboutPicture()

@@ -13,7 +13,9 @@ namespace Resources {
 // The full path of the first copy found, or empty.
 wxString Find(const wxString& name);
 
-// The window icon in every size found (16 to 256 pixels); may be empty.
+// The window icon in every size found (16 to 256 pixels): on Windows the
+// executable's icon resource "MORVA_Reporter", elsewhere the pictures; may
+// be empty.
 wxIconBundle ProgramIcons();
 
 // The 400 x 300 picture of the About window; a plain picture with the

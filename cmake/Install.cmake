@@ -28,29 +28,31 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "a headless reader (morva_reporter_cli), in English, Russian and Ukrainian,\n"
     "with a simulated unit (morva_unit_sim) for trying it out.")
 
-# The changelog's latest entry is the version being packaged; its date is
-# the release's.
-file(STRINGS "${MORVA_PACKAGING}/debian/changelog" changelog_lines)
-list(GET changelog_lines 0 changelog_head)
-if(NOT changelog_head MATCHES "^${MORVA_PACKAGE_NAME} \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "packaging/debian/changelog: the latest entry is not ${PROJECT_VERSION}: "
-                      "${changelog_head}")
+# The changelog's latest entry is the version being packaged; its date (in
+# UTC) is the release's. dpkg-parsechangelog (dpkg-dev) reads the entry.
+find_program(MORVA_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
+find_program(MORVA_DATE date REQUIRED)
+set(changelog_source "${MORVA_PACKAGING}/debian/changelog")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${changelog_source}")
+foreach(field Version Date)
+  execute_process(COMMAND ${MORVA_DPKG_PARSECHANGELOG} -l "${changelog_source}" -S ${field}
+                  OUTPUT_VARIABLE changelog_${field} OUTPUT_STRIP_TRAILING_WHITESPACE
+                  RESULT_VARIABLE status ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0 OR changelog_${field} STREQUAL "")
+    message(FATAL_ERROR "packaging/debian/changelog: no ${field} in the latest entry: ${errors}")
+  endif()
+endforeach()
+if(NOT changelog_Version STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "packaging/debian/changelog: the latest entry is ${changelog_Version}, "
+                      "not ${PROJECT_VERSION}")
 endif()
-list(FILTER changelog_lines INCLUDE REGEX "^ -- ")
-list(GET changelog_lines 0 changelog_trailer)
-if(NOT changelog_trailer MATCHES ", ([0-9]+) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9]+) ")
-  message(FATAL_ERROR "packaging/debian/changelog: no date in the latest entry: ${changelog_trailer}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+                        ${MORVA_DATE} --utc --date=${changelog_Date} +%Y-%m-%d
+                OUTPUT_VARIABLE MORVA_RELEASE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "packaging/debian/changelog: the date '${changelog_Date}' is no date: ${errors}")
 endif()
-set(year "${CMAKE_MATCH_3}")
-set(day "0${CMAKE_MATCH_1}")
-set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(FIND months "${CMAKE_MATCH_2}" month)
-math(EXPR month "${month} + 1")
-set(month "0${month}")
-# Two digits each: a leading zero added above, dropped again from 010 to 031.
-string(REGEX REPLACE "^0*([0-9][0-9])$" "\\1" day "${day}")
-string(REGEX REPLACE "^0*([0-9][0-9])$" "\\1" month "${month}")
-set(MORVA_RELEASE_DATE "${year}-${month}-${day}")
 
 # The window, and the desktop entry and metadata that present it, come with
 # the window's target.

@@ -46,6 +46,8 @@ void AddCatalogLookupPaths()
     const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
     const wxString dir = exe.GetPath();
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(dir + "/locale");
+    // The installed Windows reader, in bin\ of the installation.
+    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(dir + "/../locale");
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(dir + "/../share/locale");
 #ifdef MORVA_BUILD_LOCALE_DIR
     wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_BUILD_LOCALE_DIR);

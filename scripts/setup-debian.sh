@@ -15,8 +15,11 @@ packages=(
   libserialport-dev
   # the archive of readings
   libsqlite3-dev
-  # the manual pages (help2man); the package's checks (lintian, appstreamcli)
-  help2man lintian appstream
+  # the manual pages (help2man); the package's checks (lintian, appstreamcli,
+  # desktop-file-validate)
+  help2man lintian appstream desktop-file-utils
+  # the changelog's version and date (dpkg-parsechangelog)
+  dpkg-dev
   # rsvg-convert: redraws the pictures (scripts/draw-pictures.py); the build does not need it
   librsvg2-bin
   # clang with libFuzzer and the sanitizer runtimes, for the fuzz targets

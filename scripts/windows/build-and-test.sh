@@ -7,9 +7,12 @@
 # reader's, opens and closes the window on a private virtual display (its
 # screenshot is build-windows/window-windows.png), packs the operator's zip
 # and the installer into build-windows/, and tries the installer: a silent
-# install, the installed programs at work, a silent uninstall
-# (scripts/windows/install-check.sh; the installed window's screenshot is
-# docs/screenshots/window-installed.png).
+# install, the installed programs at work, a silent uninstall, the Path,
+# the installer in Russian (scripts/windows/install-check.sh; the
+# screenshots of the installed window, of its shortcut and of the Russian
+# installer are docs/screenshots/window-installed.png, shortcut-installed.png
+# and installer-ru.png). The programs' icon and version resources are
+# checked with wrestool.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -154,6 +157,11 @@ cmake -S . -B "$out/cross" -G Ninja \
   -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" \
   -DMORVA_SQLITE_PREFIX="$sqlite_prefix" >/dev/null
 cmake --build "$out/cross" -j "$jobs"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/cross/CMakeCache.txt")
+
+stamp "resources of the programs"
+bash scripts/windows/resource-check.sh "$out/cross/morva_reporter.ico" "$version" --named \
+  "$out/cross/app/morva_reporter.exe" "$out/cross/cli/morva_reporter_cli.exe"
 
 stamp "headless reader under Wine"
 bash scripts/windows/compare-reader.sh "$out/host/cli/morva_reporter_cli" \
@@ -226,6 +234,6 @@ installer=$(tail -n 1 "$out/package.log")
 
 stamp "installer under Wine"
 bash scripts/windows/install-check.sh "$installer" "$out/host/cli/morva_reporter_cli" "$pty" "$out" \
-  docs/screenshots/window-installed.png
+  docs/screenshots/window-installed.png "$out/cross/morva_reporter.ico" "$version"
 
 stamp "done"

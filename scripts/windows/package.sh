@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs what a Windows operator unpacks and runs: the window and the
-# headless reader, the message catalogs, the help page and a short readme;
-# and the installer of the same files (packaging/windows/morva_reporter.nsi).
+# headless reader, the message catalogs, the help page, the licence and a
+# short readme; and the installer of the same files with the programs' icon
+# (packaging/windows/morva_reporter.nsi).
 #
 # Usage: package.sh CROSS_BUILD_DIR OUTDIR
 #   writes OUTDIR/MORVA_Reporter-windows.zip and
@@ -43,6 +44,7 @@ if [ -f help/index.htm ]; then
   mkdir -p "$dir/help"
   cp -r help/. "$dir/help/"
 fi
+perl -pe 's/\n/\r\n/' LICENSE >"$dir/LICENSE.txt"
 
 {
   echo "MORVA_Reporter for Windows"
@@ -62,6 +64,7 @@ fi
   echo "                            morva_reporter_cli --help"
   [ -d "$dir/locale" ] && echo "  locale\\                 texts in Russian and Ukrainian"
   [ -f "$dir/help/index.htm" ] && echo "  help\\index.htm          the help page (help\\ru\\, help\\uk\\: Russian, Ukrainian)"
+  echo "  LICENSE.txt             the licence (MIT)"
   echo
   echo "Reports open with the application Windows associates with their type."
 } >"$dir/README.txt"
@@ -74,13 +77,40 @@ rm -f "$zip_file"
 echo "Package: $zip_file"
 unzip -l "$zip_file" | tail -n +4 | head -n -2
 
-# The installer: the window and the reader, the catalogs and the help page.
+# The installer: the window and the reader, the catalogs, the help page and
+# the licence, with the icon the build made.
 [ -f "$dir/morva_reporter.exe" ] && [ -f "$dir/morva_reporter_cli.exe" ] ||
   { echo "no installer without both programs" >&2; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "no project version in $build/CMakeCache.txt" >&2; exit 1; }
+icon=$build/morva_reporter.ico
+[ -f "$icon" ] || { echo "no $icon" >&2; exit 1; }
+copyright=$(grep -m 1 '^Copyright ' LICENSE)
+
+# Every file of locale\ and help\, for the installer to write and the
+# uninstaller to remove one by one: a folder the user chose may hold others.
+files=$stage/files.nsh
+{
+  echo '!macro MORVA_INSTALL_FILES'
+  (cd "$dir" && find locale help -type d | LC_ALL=C sort) | while read -r folder; do
+    echo "  SetOutPath \"\$INSTDIR\\${folder//\//\\}\""
+    (cd "$dir" && find "$folder" -maxdepth 1 -type f | LC_ALL=C sort) | while read -r file; do
+      echo "  File \"$dir/$file\""
+    done
+  done
+  echo '!macroend'
+  echo '!macro MORVA_UNINSTALL_FILES'
+  (cd "$dir" && find locale help -type f | LC_ALL=C sort) | while read -r file; do
+    echo "  Delete \"\$INSTDIR\\${file//\//\\}\""
+  done
+  (cd "$dir" && find locale help -type d | LC_ALL=C sort -r) | while read -r folder; do
+    echo "  RMDir \"\$INSTDIR\\${folder//\//\\}\""
+  done
+  echo '!macroend'
+} >"$files"
+
 installer=$outdir/MORVA_Reporter-$version-windows-installer.exe
-makensis -V2 -DVERSION="$version" -DSTAGE="$dir" -DOUTFILE="$installer" \
-  "$root/packaging/windows/morva_reporter.nsi"
+makensis -V2 -DVERSION="$version" -DSTAGE="$dir" -DOUTFILE="$installer" -DICON="$icon" \
+  -DCOPYRIGHT="$copyright" -DFILES="$files" "$root/packaging/windows/morva_reporter.nsi"
 echo "Installer: $installer ($(stat -c %s "$installer") bytes)"
 echo "$installer"

@@ -29,6 +29,9 @@ packages=(
   dpkg-dev
   # SQLite's amalgamation for the Windows build is made by its own Tcl scripts
   tcl
+  # the programs' icon made from their pictures (icotool), the resources of
+  # the built executables listed (wrestool)
+  icoutils
   # host build of the native parts (simulated unit) and the toolkit's configure
   build-essential
   cmake

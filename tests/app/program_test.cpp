@@ -295,16 +295,44 @@ TEST_F(ReporterProgramTest, SecondInstanceEndsAtOnceWithoutWindowOrSettings)
     EXPECT_EQ(first.WaitForExit(), 0);
 }
 
-// The start of the Windows shortcut: the window makes MORVA_Reporter in the
-// user's Documents (here as the desktop's user directories name it) and
-// keeps its settings and reports there, not in the folder it started in.
-TEST_F(ReporterProgramTest, InDocumentsWorksInTheFolderItMakesInDocuments)
+// The desktop menu entry's command line after the program's name: the
+// arguments the menu starts the window with.
+wxString DesktopEntryArguments()
 {
-    ASSERT_TRUE(wxFileName::Mkdir(home.path() + "/.config", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
-    wxFFile(home.path() + "/.config/user-dirs.dirs", "w").Write("XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-    const wxString folder = home.path() + "/Papers/MORVA_Reporter";
+    wxString text;
+    if (!wxFFile(MORVA_DESKTOP_ENTRY, "rb").ReadAll(&text, wxConvUTF8))
+        return "<no desktop entry>";
+    for (const wxString& line : wxSplit(text, '\n', '\0')) {
+        wxString command;
+        if (line.StartsWith("Exec=", &command))
+            return command.AfterFirst(' ');
+    }
+    return "<no Exec line>";
+}
 
-    Program program(work.path(), home.path(), "--in-documents");
+// Where the window works when started from the desktop menu (or with
+// --in-documents, as the Windows shortcut starts it): MORVA_Reporter in the
+// user's documents folder, made on that first start, with its settings and
+// reports; not the folder it was started in.
+struct DocumentsCase {
+    const char* name;
+    const char* userDirs; // the desktop's user-dirs.dirs, or none
+    const char* folder;   // relative to the home folder
+};
+
+class InDocumentsTest : public ReporterProgramTest, public ::testing::WithParamInterface<DocumentsCase> {
+};
+
+TEST_P(InDocumentsTest, MenuEntryWorksInTheFolderItMakesInDocuments)
+{
+    const wxString arguments = DesktopEntryArguments();
+    ASSERT_EQ(arguments, "--in-documents");
+    ASSERT_TRUE(wxFileName::Mkdir(home.path() + "/.config", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
+    if (GetParam().userDirs)
+        wxFFile(home.path() + "/.config/user-dirs.dirs", "w").Write(GetParam().userDirs);
+    const wxString folder = home.path() + "/" + GetParam().folder;
+
+    Program program(work.path(), home.path(), arguments.utf8_str());
     ASSERT_TRUE(program.WaitUntilRunning());
     program.Terminate();
     EXPECT_EQ(program.WaitForExit(), 0);
@@ -313,5 +341,12 @@ TEST_F(ReporterProgramTest, InDocumentsWorksInTheFolderItMakesInDocuments)
     const auto stored = OpenSettingsFile(wxString(), wxString(), folder + "/" + SettingsFile).config;
     EXPECT_EQ(stored->Read("/report/folder", ""), folder);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    DocumentsFolders, InDocumentsTest,
+    ::testing::Values(
+        DocumentsCase{"NamedByTheDesktop", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n", "Papers/MORVA_Reporter"},
+        DocumentsCase{"UnnamedIsHomeDocuments", nullptr, "Documents/MORVA_Reporter"}),
+    [](const ::testing::TestParamInfo<DocumentsCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -82,6 +82,11 @@ report=$(cd "$work/reports" && "$root/usr/bin/morva_reporter_cli" read --port "$
 grep -q 'Power on' "$report" || fail "the report does not hold the sample memory"
 echo "installed reader: $(basename "$report"), $(wc -l <"$report") lines"
 
+if command -v desktop-file-validate >/dev/null && [ "$with_window" = ON ]; then
+  desktop-file-validate "$root/usr/share/applications/invalid.morva_reporter.morva_reporter.desktop" \
+    >"$work/desktop.log" 2>&1 || { cat "$work/desktop.log" >&2; fail "desktop-file-validate found faults"; }
+  [ ! -s "$work/desktop.log" ] || { cat "$work/desktop.log" >&2; fail "desktop-file-validate has notes"; }
+fi
 if command -v appstreamcli >/dev/null && [ "$with_window" = ON ]; then
   appstreamcli validate --no-net --explain \
     "$root/usr/share/metainfo/invalid.morva_reporter.morva_reporter.metainfo.xml" >"$work/appstream.log" 2>&1 ||

@@ -1,6 +1,6 @@
-// The window's pictures on a toolkit that reads no PNG: the icon in every
-// size and the About picture come from the copies built into the program,
-// not from the plain stand-ins.
+// The window's pictures on Windows, whose toolkit reads no PNG: the icon in
+// every size comes from the executable's icon resource, the About picture
+// from the copy built into the program, not from the plain stand-in.
 #include "app/resources.h"
 
 #include "app/resources/about.xpm"
