@@ -73,7 +73,7 @@ shoot() {
   # "Get data" is the first button after the port, baud rate, format and
   # folder controls, in that order of the keyboard.
   xdotool windowfocus --sync "$window"
-  xdotool key --window "$window" Tab Tab Tab Tab Tab Tab Tab space
+  xdotool key --window "$window" Tab Tab Tab Tab Tab Tab Tab Tab space
   local progress
   progress=$(window_of "$program" "$window")
   # A few records in, with the times filled in.
