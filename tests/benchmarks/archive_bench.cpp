@@ -7,7 +7,8 @@
 // 1. 1,000 records of 60 characters at 115200 baud in the line pace, read
 //    with and without the archive, side by side.
 // 2. A table of 10,000 records kept, then 10 new ones read with only new
-//    records, against the floor of the exchanges sent and against reading
+//    records, against the floor of the exchanges sent (their bytes, the
+//    pause after a table, the wait before each repeated request), and against reading
 //    the 10,010 records whole (left out with --quick).
 // 3. The same table read 100 times with 10 new records each time: how much
 //    the archive grows a reading, against the new records' text.
@@ -55,24 +56,53 @@ public:
 };
 
 // The line's floor of the exchanges sent: request and answer bytes at 10
-// bits a byte, one transaction from a request to the next.
+// bits a byte, and the 20 ms that the line pace waits before a request
+// that repeats the one before it (a resend, or a status poll of a record
+// not yet ready), as it waits 500 ms after a table.
 class LineFloor {
 public:
     explicit LineFloor(unsigned baud) : m_line(baud) {}
-    void see(SerialPortVeloxProtocol::TraceDirection direction, std::size_t bytes)
+    void see(SerialPortVeloxProtocol::TraceDirection direction, const std::uint8_t* data, std::size_t bytes)
     {
-        const bool sent = direction == SerialPortVeloxProtocol::TraceDirection::Sent;
         m_bytes += bytes;
-        if (sent)
-            ++m_requests;
+        if (direction == SerialPortVeloxProtocol::TraceDirection::Received) {
+            m_answered = true;
+        } else if (direction == SerialPortVeloxProtocol::TraceDirection::Sent) {
+            // A request is its header and its data block, each traced as
+            // sent; the first bytes sent after an answer begin the next.
+            if (m_answered)
+                finishRequest();
+            m_answered = false;
+            m_current.insert(m_current.end(), data, data + bytes);
+        }
     }
-    double ms() const { return Ms(m_line.transferTime(m_bytes)).count(); }
-    std::size_t requests() const { return m_requests; }
+    double ms() const
+    {
+        const std::size_t repeats = m_repeats + (pendingRepeats() ? 1 : 0);
+        return Ms(m_line.transferTime(m_bytes)).count() + double(repeats) * morva_velox::SerialPort::ReadPauseMs;
+    }
+    std::size_t requests() const { return m_requests + (m_current.empty() ? 0 : 1); }
 
 private:
+    bool pendingRepeats() const { return !m_current.empty() && m_current == m_previous; }
+    void finishRequest()
+    {
+        if (m_current.empty())
+            return;
+        ++m_requests;
+        if (pendingRepeats())
+            ++m_repeats;
+        m_previous.swap(m_current);
+        m_current.clear();
+    }
+
     LineModel m_line;
     std::size_t m_bytes = 0;
     std::size_t m_requests = 0;
+    std::size_t m_repeats = 0;
+    bool m_answered = false;
+    std::vector<std::uint8_t> m_previous;
+    std::vector<std::uint8_t> m_current;
 };
 
 wxString record(int i)
@@ -115,8 +145,8 @@ Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, 
     SerialPortVeloxProtocol protocol(unit.portPath(), false, 115200, 'N', 8, 0);
     protocol.setPace(morva_velox::Pace::Line);
     LineFloor floor(baud ? baud : 115200);
-    protocol.setTrace([&](SerialPortVeloxProtocol::TraceDirection d, const std::uint8_t*, std::size_t n) {
-        floor.see(d, n);
+    protocol.setTrace([&](SerialPortVeloxProtocol::TraceDirection d, const std::uint8_t* data, std::size_t n) {
+        floor.see(d, data, n);
     });
     BenchHost host;
     Timed t;
