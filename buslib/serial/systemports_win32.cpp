@@ -5,6 +5,7 @@
 // in UTF-8: a Cyrillic friendly name survives whatever the ANSI code page.
 
 #include "buslib/serial/systemports.h"
+#include "buslib/serial/deviceinfolist_win32.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,17 +32,6 @@ struct KeyCloser {
     void operator()(HKEY key) const { ::RegCloseKey(key); }
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer<HKEY>::type, KeyCloser>;
-
-// Closes a device information list; a failed SetupDiGetClassDevs gives
-// INVALID_HANDLE_VALUE, which is no list and is never closed.
-struct DeviceListCloser {
-    void operator()(HDEVINFO list) const
-    {
-        if (list != INVALID_HANDLE_VALUE)
-            ::SetupDiDestroyDeviceInfoList(list);
-    }
-};
-using UniqueDeviceList = std::unique_ptr<void, DeviceListCloser>;
 
 std::string upper(std::string text)
 {
@@ -133,8 +123,8 @@ std::string withoutComSuffix(std::string name, const std::string& com)
 std::map<std::string, SerialPortInfo> portDetails()
 {
     std::map<std::string, SerialPortInfo> details;
-    const UniqueDeviceList list(::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
-    if (list.get() == INVALID_HANDLE_VALUE)
+    const DeviceInfoList list(::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT));
+    if (!list.valid())
         return details;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;

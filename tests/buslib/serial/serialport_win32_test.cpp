@@ -1,5 +1,6 @@
 // The serial port on Windows: a COM port that Wine maps to the simulated
 // unit's line (the unit runs outside this program, see RemoteUnit).
+#include "buslib/serial/deviceinfolist_win32.h"
 #include "buslib/serial/error.h"
 #include "buslib/serial/platform.h"
 #include "buslib/serial/serialport.h"
@@ -251,4 +252,24 @@ TEST(Win32Tick, IsMonotonicMilliseconds)
     // GetTickCount advances in steps of the system timer, up to 16 ms.
     EXPECT_GE(elapsed, 14u);
     EXPECT_LT(elapsed, 1000u);
+}
+
+// A failed SetupDiGetClassDevs is no list: destroying it would be a call on
+// an invalid handle, which the system answers with ERROR_INVALID_HANDLE.
+TEST(DeviceInfoList, AFailedListIsNeverDestroyed)
+{
+    ::SetLastError(ERROR_SUCCESS);
+    {
+        const DeviceInfoList failed(INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(failed.valid());
+    }
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+
+    // A list the system made is one, and goes without complaint.
+    {
+        const DeviceInfoList ports(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES));
+        EXPECT_TRUE(ports.valid());
+        ::SetLastError(ERROR_SUCCESS);
+    }
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
 }
