@@ -29,41 +29,7 @@ mkdir -p "$cache_root"
 work="$(mktemp -d "$cache_root/sqlite-build.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-# Turn every enabled apt source of this machine into its deb-src twin, in a
-# temporary list: the machine's apt configuration is never changed.
-derive_sources() {
-  local parts="$1"
-  mkdir -p "$parts"
-  local f n=0
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    n=$((n + 1))
-    sed -E 's/^Types:.*/Types: deb-src/' "$f" > "$parts/derived-$n.sources"
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    n=$((n + 1))
-    sed -nE 's/^[[:space:]]*deb([[:space:]])/deb-src\1/p' "$f" > "$parts/derived-$n.list"
-  done
-}
-
-fetch_source() {
-  local parts="$work/sourceparts" lists="$work/lists"
-  derive_sources "$parts"
-  mkdir -p "$lists/partial"
-  local apt_opts=(
-    -o "Dir::Etc::sourcelist=/dev/null"
-    -o "Dir::Etc::sourceparts=$parts"
-    -o "Dir::State::Lists=$lists"
-    -o "Dir::Cache::pkgcache="
-    -o "Dir::Cache::srcpkgcache="
-    -o "APT::Sandbox::User=root"
-  )
-  apt-get "${apt_opts[@]}" update -qq
-  (cd "$work" &&
-    { apt-get "${apt_opts[@]}" source --download-only -qq "$source_package=$version" ||
-      apt-get "${apt_opts[@]}" source --download-only -qq "$source_package"; })
-}
+source "$(dirname "${BASH_SOURCE[0]}")/debian-source.sh"
 
 build() {
   # Debian's patches concern its own command-line shell and packaging; the
@@ -88,7 +54,7 @@ build() {
 }
 
 {
-  fetch_source
+  fetch_source --download-only
   build
 } > "$work/build.log" 2>&1 || { tail -n 40 "$work/build.log" >&2; exit 1; }
 echo "$prefix"
