@@ -22,6 +22,12 @@ ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts
 
 ReadingRecorder::~ReadingRecorder()
 {
+    // A reading that never ended keeps its records and stays "interrupted".
+    Close();
+}
+
+void ReadingRecorder::Close()
+{
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
@@ -29,8 +35,9 @@ ReadingRecorder::~ReadingRecorder()
     m_wake.notify_all();
     if (m_committer.joinable())
         m_committer.join();
-    // A reading that never ended keeps its records and stays "interrupted".
     CommitPending();
+    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    m_archive.reset();
 }
 
 void ReadingRecorder::Fail(const wxString& reason)
@@ -88,7 +95,7 @@ void ReadingRecorder::CommitPending()
     std::vector<ArchivedRecord> records;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_keeping || (m_tables.empty() && m_records.empty()))
+        if (!m_archive || !m_keeping || (m_tables.empty() && m_records.empty()))
             return;
         tables.swap(m_tables);
         records.swap(m_records);
@@ -103,12 +110,18 @@ void ReadingRecorder::CommitPending()
 
 void ReadingRecorder::End(ReadingEnd end, const wxString& error)
 {
+    StoreEnd(end, error);
+    Close();
+}
+
+void ReadingRecorder::StoreEnd(ReadingEnd end, const wxString& error)
+{
     const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
     std::vector<ArchivedTable> tables;
     std::vector<ArchivedRecord> records;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_ended || !m_keeping)
+        if (!m_archive || m_ended || !m_keeping)
             return;
         m_ended = true;
         tables.swap(m_tables);
@@ -128,7 +141,7 @@ std::optional<ReadingArchive::EarlierTable> ReadingRecorder::FindEarlierTable(un
                                                                                unsigned maxCount)
 {
     const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    if (!IsKeeping())
+    if (!m_archive || !IsKeeping())
         return std::nullopt;
     try {
         return m_archive->FindEarlierTable(number, header, maxCount, m_reading);
@@ -142,7 +155,7 @@ std::optional<ReadingArchive::EarlierTable> ReadingRecorder::FindEarlierTable(un
 std::vector<wxString> ReadingRecorder::EarlierRecords(const ReadingArchive::EarlierTable& table, unsigned number)
 {
     const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    if (!IsKeeping())
+    if (!m_archive || !IsKeeping())
         return {};
     try {
         return m_archive->Records(table.reading, number, table.count);

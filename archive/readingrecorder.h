@@ -36,7 +36,9 @@ public:
 
     void Table(const ArchivedTable& table);
     void Record(unsigned table, unsigned index, const wxString& text);
-    // Commits what is left and marks how the reading ended.
+    // Commits what is left, marks how the reading ended and lets go of the
+    // archive: the reading's thread does this work before it reports that
+    // it is done, not in its last moments.
     void End(ReadingEnd end, const wxString& error = wxString());
 
     // True while the archive takes the reading.
@@ -53,6 +55,9 @@ public:
     std::vector<wxString> EarlierRecords(const ReadingArchive::EarlierTable& table, unsigned number);
 
 private:
+    void StoreEnd(ReadingEnd end, const wxString& error);
+    // Ends the committing thread and closes the archive's connection.
+    void Close();
     void CommitLoop();
     // Commits the pending tables and records. The reading hands over more
     // meanwhile: it never waits for the disk.
