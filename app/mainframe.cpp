@@ -36,7 +36,9 @@
 
 #include <wx/confbase.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <utility>
 
 using morva_velox::Exception;
@@ -46,6 +48,10 @@ namespace {
 const int BaudRates[] = {4800, 9600, 38400, 57600, 115200};
 const int DefaultBaudRate = 9600;
 const int ProgressMaximum = 0xFFFF;
+
+// How long a closing window waits for an abandoned reading's thread to end.
+// Aborted, a reading ends within one exchange with the unit.
+constexpr std::chrono::seconds ReadingExitWait{10};
 const int Border = 3;
 const wchar_t* const TypicalPortLabel = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
 
@@ -385,7 +391,17 @@ void MainFrame::FinishClose()
 {
     m_closePending = false;
     StopReading();
+    WaitForReadingGone();
     Destroy();
+}
+
+void MainFrame::WaitForReadingGone() const
+{
+    // The program ends once this window is gone. A reading's thread still on
+    // its way out would meet the toolkit's clean-up, and the last records
+    // it keeps in the archive would be lost.
+    if (m_readingGone.valid())
+        m_readingGone.wait_for(ReadingExitWait);
 }
 
 // --- clearing the unit's memory
@@ -448,8 +464,17 @@ bool MainFrame::StartReading()
         throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 
     // Detached: it deletes itself once it has run. Until then it is ours.
-    auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, session, &session->recorder,
-                                                  m_onlyNewCheck->IsChecked());
+    // It lets go of the session as it deletes itself, when the toolkit
+    // already counts it among the threads whose end the program's exit
+    // waits for.
+    auto gone = std::make_shared<std::promise<void>>();
+    std::shared_ptr<const void> owner(session.get(), [session, gone](const void*) mutable {
+        session.reset();
+        gone->set_value();
+    });
+    auto thread = std::make_unique<GetDataThread>(session->host, session->protocol, std::move(owner),
+                                                  &session->recorder, m_onlyNewCheck->IsChecked());
+    m_readingGone = gone->get_future().share();
     if (thread->Create() != wxTHREAD_NO_ERROR)
         return false;
 

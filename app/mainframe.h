@@ -11,6 +11,7 @@
 #include <wx/timer.h>
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -142,6 +143,9 @@ private:
     wxString ArchiveFile() const;
     void ClearUnitMemory();
     void FinishClose();
+    // Waits, for at most ReadingExitWait, until the last reading's thread
+    // has let go of its session.
+    void WaitForReadingGone() const;
 
     Settings& m_settings;
     const wxConfigBase* m_config;
@@ -160,6 +164,9 @@ private:
     // shares with the window; null when idle.
     GetDataThread* m_readThread = nullptr;
     std::shared_ptr<ReadingSession> m_session;
+    // Ready once the last reading's thread has let go of its session, on its
+    // way to deleting itself.
+    std::shared_future<void> m_readingGone;
     wxTimer m_portWatchTimer;
     std::unique_ptr<wxProgressDialog> m_progressDialog;
 

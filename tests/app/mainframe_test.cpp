@@ -6,6 +6,7 @@
 #include "app/mainframe.h"
 #include "app/readingsdialog.h"
 #include "app/settings.h"
+#include "archive/readingarchive.h"
 #include "buslib/protocol/datatypes.h"
 #include "buslib/serial/serialport.h"
 #include "buslib/protocol/serialportveloxprotocol.h"
@@ -614,7 +615,10 @@ TEST_F(WindowTest, UnpluggedUnitEndsTheReadingAndTheNextGetDataWorks)
 
 TEST_F(WindowTest, ClosingDuringAReadingEndsItQuietly)
 {
+    TempDir archiveFolder;
+    const wxString archive = archiveFolder.path() + "/archive.sqlite";
     PlugUnit(Tables({200}));
+    ports->Write("/archive/path", archive);
     OpenWindow();
     const GTestModalHook noDialogs(__FILE__, __LINE__, "ClosingDuringAReadingEndsItQuietly");
     Click(Find<wxButton>(MainFrame::ID_GetData));
@@ -624,6 +628,13 @@ TEST_F(WindowTest, ClosingDuringAReadingEndsItQuietly)
     }));
     CloseWindow();
     EXPECT_TRUE(reports.files().empty());
+
+    // The window is gone only once the reading has ended: the program's
+    // exit never meets its thread, and what it read is kept.
+    const std::vector<ReadingSummary> kept = ReadingArchive(archive, ReadingArchive::Access::Read).List();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(kept[0].end, ReadingEnd::Interrupted);
+    EXPECT_TRUE(kept[0].ended.IsValid());
 }
 
 TEST_F(WindowTest, CloseWhileAMessageOfTheReadingIsUpWaitsForIt)
