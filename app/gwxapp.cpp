@@ -1,5 +1,7 @@
 #include "app/gwxapp.h"
 
+#include "app/installerlanguage.h"
+
 #include "reading/languagetable.h"
 #include "reading/settingsfile.h"
 
@@ -45,8 +47,11 @@ const wxConfigBase* gwxApp::Config() const { return m_config.get(); }
 bool gwxApp::LoadLanguage()
 {
     m_loading = true;
-    const wxString name = m_config->Read(LanguageKey, wxString());
-    m_language = LanguageTable::FromName(name);
+    // Until the settings name a language, the one the installer was run in,
+    // else the system's.
+    m_language = LanguageTable::FromName(m_config->Read(LanguageKey, wxString()));
+    if (m_language == wxLANGUAGE_DEFAULT)
+        m_language = LanguageTable::FromName(InstallerLanguage::Name());
     LanguageTable::AddCatalogLookupPaths();
     {
         // Without the system locale of the language (not generated on this

@@ -12,12 +12,13 @@ namespace {
 struct Row {
     const char* name;
     int language;
+    unsigned long windowsPrimary; // the primary language of a LANGID
 };
 
 const Row Rows[] = {
-    {"english", wxLANGUAGE_ENGLISH},
-    {"russian", wxLANGUAGE_RUSSIAN},
-    {"ukrainian", wxLANGUAGE_UKRAINIAN},
+    {"english", wxLANGUAGE_ENGLISH, 0x09},
+    {"russian", wxLANGUAGE_RUSSIAN, 0x19},
+    {"ukrainian", wxLANGUAGE_UKRAINIAN, 0x22},
 };
 
 } // namespace
@@ -36,6 +37,15 @@ wxString NameOf(int language)
 {
     for (const Row& row : Rows) {
         if (language == row.language)
+            return row.name;
+    }
+    return wxString();
+}
+
+wxString NameOfWindowsLanguage(unsigned long id)
+{
+    for (const Row& row : Rows) {
+        if ((id & 0x3FF) == row.windowsPrimary)
             return row.name;
     }
     return wxString();

@@ -14,6 +14,11 @@ int FromName(const wxString& name);
 // The stored name of a language; empty for one not in the table.
 wxString NameOf(int language);
 
+// The stored name of a Windows language identifier (LANGID), by its primary
+// language, so that English of any country is "english"; empty for a
+// language not in the table.
+wxString NameOfWindowsLanguage(unsigned long id);
+
 // Makes the program's message catalogs findable: beside the executable
 // ("locale/"), in the installation's share/locale, and in the build tree.
 void AddCatalogLookupPaths();

@@ -4,7 +4,9 @@
 # programs carry the programs' icon and version; the installed reader reads
 # the simulated unit (COM1) into the same reports as the Linux reader; the
 # window starts as its Start-menu shortcut starts it and keeps its settings
-# and reports in Documents\MORVA_Reporter, made on that first start; a
+# and reports in Documents\MORVA_Reporter, made on that first start, in the
+# language the installer was run in (Russian, as an install in Russian keeps
+# it; a silent install keeps none); a
 # screenshot of the shortcut in its folder (Wine's file browser draws a
 # stand-in for a shortcut's icon; the resources checked show it); a silent
 # uninstall leaves no program file, shortcut or entry behind, the user's
@@ -95,7 +97,16 @@ echo "Installed reader against the simulated unit"
 bash "$here/compare-reader.sh" "$linux_cli" "$program_dir/bin/morva_reporter_cli.exe" "$pty" \
   "$outdir/installed-reader"
 
-echo "Installed window from its shortcut"
+# A silent install asks for no language and keeps none: the window speaks
+# the system's. The installer run in Russian keeps 1049 in its entry, as
+# set here, and the window started from its last page then speaks Russian,
+# which it keeps in its settings as it closes.
+wine reg query "$uninstall_key" /v InstallerLanguage >/dev/null 2>&1 </dev/null &&
+  fail "the silent install kept a language"
+wine reg add "$uninstall_key" /v InstallerLanguage /t REG_SZ /d 1049 /f >/dev/null 2>&1 </dev/null ||
+  fail "could not keep the installer's language"
+
+echo "Installed window from its shortcut, after an install in Russian"
 mapfile -t started < <(python3 "$here/shortcut.py" "$shortcut")
 target=$(winepath -u "${started[0]}" 2>/dev/null)
 start_dir=$(winepath -u "${started[1]}" 2>/dev/null)
@@ -103,6 +114,9 @@ start_dir=$(winepath -u "${started[1]}" 2>/dev/null)
 echo "Shortcut: \"${started[0]}\" ${started[2]} in ${started[1]}"
 # shellcheck disable=SC2086 # the shortcut's arguments, split as Windows splits these
 bash "$here/window-check.sh" "$target" "$screenshot" "$start_dir" "$work_dir" ${started[2]}
+
+language=$(tr -d '\r' <"$work_dir/morva_reporter.ini" | sed -n 's/^Language=//p')
+[ "$language" = russian ] || fail "the window started after a Russian install kept the language '$language'"
 
 echo "The shortcut in the Start menu's folder"
 bash "$here/shortcut-shot.sh" "$(dirname "$shortcut")" "$shots/shortcut-installed.png"
