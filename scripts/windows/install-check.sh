@@ -113,10 +113,7 @@ start_dir=$(winepath -u "${started[1]}" 2>/dev/null)
 [ "$target" -ef "$program_dir/morva_reporter.exe" ] || fail "the shortcut starts ${started[0]}"
 echo "Shortcut: \"${started[0]}\" ${started[2]} in ${started[1]}"
 # shellcheck disable=SC2086 # the shortcut's arguments, split as Windows splits these
-bash "$here/window-check.sh" "$target" "$screenshot" "$start_dir" "$work_dir" ${started[2]}
-
-language=$(tr -d '\r' <"$work_dir/morva_reporter.ini" | sed -n 's/^Language=//p')
-[ "$language" = russian ] || fail "the window started after a Russian install kept the language '$language'"
+WINDOW_LANGUAGE=russian bash "$here/window-check.sh" "$target" "$screenshot" "$start_dir" "$work_dir" ${started[2]}
 
 echo "The shortcut in the Start menu's folder"
 bash "$here/shortcut-shot.sh" "$(dirname "$shortcut")" "$shots/shortcut-installed.png"

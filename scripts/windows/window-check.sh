@@ -10,6 +10,8 @@
 # afterwards. With it, the program starts there with the ARGs (as a shortcut
 # starts it) and must make WORK_DIR, which does not exist yet, and keep its
 # settings there; WORK_DIR stays.
+# WINDOW_LANGUAGE is the language the window must keep in its settings
+# (default empty: the system's).
 # Wine's environment is the caller's: WINEPREFIX, and a running wineserver
 # whose desktop is on DISPLAY (a private virtual display).
 set -euo pipefail
@@ -201,7 +203,7 @@ ini=$workdir/morva_reporter.ini
 [ -f "$ini" ] || fail "no morva_reporter.ini in the working directory (only: $(ls -A "$workdir"))"
 folder=$(timeout 60 wine winepath -w "$workdir" 2>/dev/null | tr -d '\r')
 expected_folder="folder=${folder//\\/\\\\}"
-for line in '[i18n]' 'Language=' '[communication]' 'serial_port=1' '[report]' "$expected_folder"; do
+for line in '[i18n]' "Language=${WINDOW_LANGUAGE:-}" '[communication]' 'serial_port=1' '[report]' "$expected_folder"; do
   tr -d '\r' <"$ini" | grep -qxF -- "$line" || { cat "$ini" >&2; fail "morva_reporter.ini has no line '$line'"; }
 done
 echo "morva_reporter.ini: $(tr -d '\r' <"$ini" | grep -c '^\[') groups, report folder $folder"

@@ -31,12 +31,13 @@ protected:
     void TearDown() override
     {
         const wxLogNull quiet;
-        if (!existed)
+        if (!existed) {
             EXPECT_TRUE(entry.DeleteSelf());
-        else if (previous)
+        } else if (previous) {
             EXPECT_TRUE(entry.SetValue(LanguageValue, *previous));
-        else if (entry.HasValue(LanguageValue))
+        } else if (entry.HasValue(LanguageValue)) {
             EXPECT_TRUE(entry.DeleteValue(LanguageValue));
+        }
     }
 
     void Store(const wxString& value) { ASSERT_TRUE(entry.SetValue(LanguageValue, value)); }
@@ -70,8 +71,9 @@ TEST_F(InstallerLanguageTest, TheInstallersChoiceByItsPrimaryLanguage)
 TEST_F(InstallerLanguageTest, NoneWithoutTheInstallersValue)
 {
     const wxLogNull quiet;
-    if (entry.HasValue(LanguageValue))
+    if (entry.HasValue(LanguageValue)) {
         ASSERT_TRUE(entry.DeleteValue(LanguageValue));
+    }
     EXPECT_EQ(InstallerLanguage::Name(), "");
 }
 
