@@ -318,7 +318,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
     const wxString file = ArchiveSettings::FromConfig(m_config).File();
     std::vector<ReadingSummary> readings;
     try {
-        readings = ReadingArchive(file, ReadingArchive::Access::Read).List();
+        readings = OpenArchive(file, ReadingArchive::Access::Read)->List();
     } catch (const ArchiveError& e) {
         wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()), ProgramName(),
                      wxOK | wxICON_ERROR | wxCENTRE, this);
@@ -327,7 +327,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
     ReadingsDialog dialog(this, std::move(readings), [this, file](const ReadingSummary& reading) {
         try {
             wxArrayString lines;
-            for (const wxString& line : ReadingArchive(file, ReadingArchive::Access::Read).Lines(reading.id))
+            for (const wxString& line : OpenArchive(file, ReadingArchive::Access::Read)->Lines(reading.id))
                 lines.Add(line);
             GenerateReport(lines, reading.tableCount, reading.started);
         } catch (const ArchiveError& e) {
@@ -457,7 +457,8 @@ bool MainFrame::StartReading()
 {
     const ChosenPort port = GetPort();
     const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), GetBaudRate(),
-                             morva_velox::paceName(m_settings.pace), MORVA_VERSION};
+                             morva_velox::paceName(m_settings.pace), MORVA_VERSION,
+                             ArchiveSettings::FromConfig(m_config).Station()};
     auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this,
                                                     ArchiveFile(), facts);
     if (!session->protocol.isOpen())

@@ -15,6 +15,7 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, std::vector<ReadingSummary> rea
                             wxLC_REPORT | wxLC_SINGLE_SEL);
     m_list->AppendColumn(_("No."), wxLIST_FORMAT_RIGHT);
     m_list->AppendColumn(_("Started"));
+    m_list->AppendColumn(_("Station"));
     m_list->AppendColumn(_("Port"));
     m_list->AppendColumn(_("Tables"), wxLIST_FORMAT_RIGHT);
     m_list->AppendColumn(_("Records"), wxLIST_FORMAT_RIGHT);
@@ -23,11 +24,12 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, std::vector<ReadingSummary> rea
         const ReadingSummary& r = m_readings[i];
         const long row = m_list->InsertItem(static_cast<long>(i), wxString::Format("%lld", static_cast<long long>(r.id)));
         m_list->SetItem(row, 1, r.started.Format("%d.%m.%Y %H:%M:%S"));
-        m_list->SetItem(row, 2, r.facts.port == r.facts.device ? r.facts.port
+        m_list->SetItem(row, 2, r.facts.station);
+        m_list->SetItem(row, 3, r.facts.port == r.facts.device ? r.facts.port
                                                                 : r.facts.port + " (" + r.facts.device + ")");
-        m_list->SetItem(row, 3, wxString::Format("%u", r.tableCount));
-        m_list->SetItem(row, 4, wxString::Format("%lld", static_cast<long long>(r.recordCount)));
-        m_list->SetItem(row, 5, r.error.empty() ? ReadingEndText(r.end) : ReadingEndText(r.end) + ": " + r.error);
+        m_list->SetItem(row, 4, wxString::Format("%u", r.tableCount));
+        m_list->SetItem(row, 5, wxString::Format("%lld", static_cast<long long>(r.recordCount)));
+        m_list->SetItem(row, 6, r.error.empty() ? ReadingEndText(r.end) : ReadingEndText(r.end) + ": " + r.error);
     }
     for (int column = 0; column < m_list->GetColumnCount(); ++column)
         m_list->SetColumnWidth(column, m_readings.empty() ? wxLIST_AUTOSIZE_USEHEADER : wxLIST_AUTOSIZE);

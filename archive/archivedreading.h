@@ -24,11 +24,13 @@ struct ReadingFacts {
     int baud = 0;
     wxString pace;
     wxString version; // of the program
+    wxString station; // the computer that read it
 };
 
 // One kept reading as the archive lists it.
 struct ReadingSummary {
     std::int64_t id = 0;
+    wxString uuid; // the reading's own name, the same in every archive
     ReadingFacts facts;
     wxDateTime started;
     wxDateTime ended; // invalid while interrupted
@@ -36,6 +38,14 @@ struct ReadingSummary {
     wxString error;
     unsigned tableCount = 0;
     std::int64_t recordCount = 0;
+};
+
+// Which kept readings a list shows: those of a station, of a port, begun
+// from a time on. An empty or invalid field lets every reading through.
+struct ReadingFilter {
+    wxString station;
+    wxString port;
+    wxDateTime since;
 };
 
 #endif

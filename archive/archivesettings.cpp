@@ -3,6 +3,7 @@
 #include "archive/archivelocation.h"
 
 #include <wx/confbase.h>
+#include <wx/utils.h>
 
 ArchiveSettings ArchiveSettings::FromConfig(const wxConfigBase* config)
 {
@@ -12,6 +13,7 @@ ArchiveSettings ArchiveSettings::FromConfig(const wxConfigBase* config)
     settings.keep = config->Read("/archive/keep", wxString("1")).Trim().Trim(false) != "0";
     settings.path = config->Read("/archive/path", wxString());
     settings.onlyNew = config->Read("/archive/only_new", wxString("0")).Trim().Trim(false) == "1";
+    settings.station = config->Read("/archive/station", wxString()).Trim().Trim(false);
     return settings;
 }
 
@@ -23,3 +25,5 @@ void ArchiveSettings::Write(wxConfigBase& config) const
 }
 
 wxString ArchiveSettings::File() const { return path.empty() ? DefaultArchivePath() : path; }
+
+wxString ArchiveSettings::Station() const { return station.empty() ? wxGetHostName() : station; }

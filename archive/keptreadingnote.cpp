@@ -12,7 +12,7 @@ wxString KeptReadingNote(const wxString& archive, const wxString& port)
         return wxString();
     try {
         const std::optional<ReadingSummary> last
-            = ReadingArchive(archive, ReadingArchive::Access::Read).LastComplete(port);
+            = OpenArchive(archive, ReadingArchive::Access::Read)->LastComplete(port);
         if (!last)
             return _("No reading from this port is kept.");
         const auto records = static_cast<unsigned long>(last->recordCount);

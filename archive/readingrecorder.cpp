@@ -1,5 +1,7 @@
 #include "archive/readingrecorder.h"
 
+#include "archive/readinguuid.h"
+
 #include "archive/archiveerror.h"
 
 #include <wx/intl.h>
@@ -9,8 +11,8 @@ ReadingRecorder::ReadingRecorder() = default;
 ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts)
 {
     try {
-        m_archive = std::make_unique<ReadingArchive>(path, ReadingArchive::Access::Write);
-        m_reading = m_archive->BeginReading(facts, wxDateTime::Now());
+        m_archive = OpenArchive(path, ReadingArchive::Access::Write);
+        m_reading = m_archive->BeginReading(facts, NewReadingUuid(), wxDateTime::Now());
     } catch (const ArchiveError& e) {
         m_archive.reset();
         m_failure = e.reason();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -37,6 +38,21 @@ morva_velox::Pace parsePace(const std::string& text)
     throw std::invalid_argument("invalid pace '" + text + "' (use line or design)");
 }
 
+// A day as YYYY-MM-DD, checked against the calendar.
+std::string parseDay(const std::string& text)
+{
+    int year = 0, month = 0, day = 0;
+    char end = 0;
+    const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-'
+        && std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) == 3;
+    static const int Days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (!shaped || year < 1970 || month < 1 || month > 12 || day < 1 || day > Days[month - 1]
+        || (month == 2 && day == 29 && !leap))
+        throw std::invalid_argument("--since needs a day as YYYY-MM-DD, not '" + text + "'");
+    return text;
+}
+
 void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
 {
     const std::string what = args.size() > 1 ? args[1] : std::string();
@@ -61,7 +77,8 @@ const char* CliArguments::usage()
     return "Usage: morva_reporter_cli read [OPTION]...\n"
            "  or:  morva_reporter_cli clear [--port PORT] [--baud RATE] [--yes] [--trace FILE]\n"
            "  or:  morva_reporter_cli ports\n"
-           "  or:  morva_reporter_cli archive list [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive list [--station NAME] [--port PORT] [--since YYYY-MM-DD]\n"
+           "                                       [--archive FILE]\n"
            "  or:  morva_reporter_cli archive export N [--format F] [--folder DIR] [--archive FILE]\n"
            "  or:  morva_reporter_cli --help | --version\n"
            "\n"
@@ -70,7 +87,9 @@ const char* CliArguments::usage()
            "  clear          erase the unit's nonvolatile memory (asks first)\n"
            "  ports          list the serial ports found: the COM name each answers to, its device,\n"
            "                 stable path, description and USB ids\n"
-           "  archive list   list the kept readings, newest first\n"
+           "  archive list   list the kept readings, newest first, with the station that read each;\n"
+           "                 --station, --port and --since show only those of a station (computer),\n"
+           "                 of a port, or begun on that day or later\n"
            "  archive export N\n"
            "                 write the report of kept reading N and print its path\n"
            "\n"
@@ -139,7 +158,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         };
         const bool reading = a.command == Command::Read;
         const bool exporting = a.command == Command::ArchiveExport;
-        const bool archiving = exporting || a.command == Command::ArchiveList;
+        const bool listing = a.command == Command::ArchiveList;
+        const bool archiving = exporting || listing;
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;
@@ -157,6 +177,12 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.format = parseFormat(value());
         } else if (opt == "--folder" && (reading || exporting)) {
             a.folder = value();
+        } else if (opt == "--station" && listing) {
+            a.station = value();
+        } else if (opt == "--since" && listing) {
+            a.since = parseDay(value());
+        } else if (opt == "--port" && listing) {
+            a.port = value();
         } else if (archiving) {
             throw std::invalid_argument("unknown option '" + opt + "' for archive");
         } else if (opt == "--port") {

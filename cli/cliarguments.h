@@ -28,6 +28,10 @@ struct CliArguments {
     bool onlyNew = false;
     // archive export: the number of the kept reading.
     long long reading = 0;
+    // archive list: only the readings of this station, of the port in
+    // `port`, begun on this day (YYYY-MM-DD, local time) or later.
+    std::optional<std::string> station;
+    std::optional<std::string> since;
 
     // Parses the arguments after the program name; throws
     // std::invalid_argument with a message for the operator on a usage error.

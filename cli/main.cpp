@@ -186,11 +186,24 @@ bool announceReport(const ReportOutcome& outcome, bool open)
     return true;
 }
 
-int listReadings(const wxString& file)
+// The filter that archive list's options ask for.
+ReadingFilter readingFilter(const CliArguments& args)
+{
+    ReadingFilter filter;
+    if (args.station)
+        filter.station = wxString::FromUTF8(args.station->c_str());
+    if (args.port)
+        filter.port = wxString::FromUTF8(args.port->c_str());
+    if (args.since)
+        filter.since.ParseISODate(wxString::FromUTF8(args.since->c_str())); // midnight, local time
+    return filter;
+}
+
+int listReadings(const CliArguments& args, const wxString& file)
 {
     try {
-        const ReadingArchive archive(file, ReadingArchive::Access::Read);
-        std::fputs(ReadingTable(archive.List(), ::isatty(STDOUT_FILENO) != 0).c_str(), stdout);
+        const std::unique_ptr<ReadingArchive> archive = OpenArchive(file, ReadingArchive::Access::Read);
+        std::fputs(ReadingTable(archive->List(readingFilter(args)), ::isatty(STDOUT_FILENO) != 0).c_str(), stdout);
         return ExitOk;
     } catch (const ArchiveError& e) {
         printError(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()));
@@ -201,14 +214,14 @@ int listReadings(const wxString& file)
 int exportReading(const CliArguments& args, const Settings& settings, const wxString& file)
 {
     try {
-        const ReadingArchive archive(file, ReadingArchive::Access::Read);
-        const std::optional<ReadingSummary> reading = archive.Find(args.reading);
+        const std::unique_ptr<ReadingArchive> archive = OpenArchive(file, ReadingArchive::Access::Read);
+        const std::optional<ReadingSummary> reading = archive->Find(args.reading);
         if (!reading) {
             printError(wxString::Format(_("The archive holds no reading number %lld."), args.reading));
             return ExitFailed;
         }
         const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
-        return announceReport(GenerateReport(archive.Lines(reading->id), reading->tableCount, args.format, folder,
+        return announceReport(GenerateReport(archive->Lines(reading->id), reading->tableCount, args.format, folder,
                                              reading->started),
                               false)
             ? ExitOk
@@ -246,7 +259,8 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
     });
     const wxString archive = archiveFile(args, settings, true);
     const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), args.baud,
-                             morva_velox::paceName(*args.pace), MORVA_VERSION};
+                             morva_velox::paceName(*args.pace), MORVA_VERSION,
+                             ArchiveSettings::FromConfig(settings.config()).Station()};
     ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, facts);
     reader = std::make_unique<MemoryReader>(host, protocol, &recorder, args.onlyNew);
 
@@ -355,7 +369,7 @@ int main(int argc, char** argv)
             printError("no archive: give --archive FILE");
             return ExitUsage;
         }
-        return args.command == CliArguments::Command::ArchiveList ? listReadings(file)
+        return args.command == CliArguments::Command::ArchiveList ? listReadings(args, file)
                                                                    : exportReading(args, settings, file);
     }
 

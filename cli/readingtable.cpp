@@ -34,7 +34,7 @@ std::string timeOf(const wxDateTime& time)
 
 TextRow rowOf(const ReadingSummary& reading)
 {
-    return {std::to_string(reading.id), timeOf(reading.started),
+    return {std::to_string(reading.id), timeOf(reading.started), oneLine(reading.facts.station),
             oneLine(reading.facts.port), oneLine(reading.facts.device), std::to_string(reading.tableCount),
             std::to_string(reading.recordCount), endOf(reading)};
 }
@@ -48,7 +48,7 @@ std::string ReadingTable(const std::vector<ReadingSummary>& readings, bool forTe
     std::vector<TextRow> rows;
     rows.reserve(readings.size() + 1);
     if (forTerminal)
-        rows.push_back({"NO.", "STARTED", "PORT", "DEVICE", "TABLES", "RECORDS", "ENDED"});
+        rows.push_back({"NO.", "STARTED", "STATION", "PORT", "DEVICE", "TABLES", "RECORDS", "ENDED"});
     for (const ReadingSummary& reading : readings)
         rows.push_back(rowOf(reading));
     return forTerminal ? AlignedColumns(rows) : TabSeparated(rows);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// The kept readings, one line each: number, start (local time), port,
-// device, tables, records and how the reading ended. For a terminal the
+// The kept readings, one line each: number, start (local time), station,
+// port, device, tables, records and how the reading ended. For a terminal the
 // columns are aligned under a heading; otherwise separated by tabs, for
 // scripts. Empty when there are none.
 std::string ReadingTable(const std::vector<ReadingSummary>& readings, bool forTerminal);

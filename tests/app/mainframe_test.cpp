@@ -6,7 +6,7 @@
 #include "app/mainframe.h"
 #include "app/readingsdialog.h"
 #include "app/settings.h"
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
 #include "buslib/protocol/datatypes.h"
 #include "buslib/serial/serialport.h"
 #include "buslib/protocol/serialportveloxprotocol.h"
@@ -631,7 +631,7 @@ TEST_F(WindowTest, ClosingDuringAReadingEndsItQuietly)
 
     // The window is gone only once the reading has ended: the program's
     // exit never meets its thread, and what it read is kept.
-    const std::vector<ReadingSummary> kept = ReadingArchive(archive, ReadingArchive::Access::Read).List();
+    const std::vector<ReadingSummary> kept = FileArchive(archive, ReadingArchive::Access::Read).List();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_NE(kept[0].end, ReadingEnd::Interrupted);
     EXPECT_TRUE(kept[0].ended.IsValid());
@@ -677,7 +677,7 @@ protected:
     {
         auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(ReadingsDialog::ID_List));
         for (long row = 0; list && row < list->GetItemCount(); ++row)
-            m_rows->push_back(list->GetItemText(row, 0) + "|" + list->GetItemText(row, 5));
+            m_rows->push_back(list->GetItemText(row, 0) + "|" + list->GetItemText(row, 6));
         if (m_make)
             Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
         return wxID_CANCEL;

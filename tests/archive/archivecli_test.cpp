@@ -2,7 +2,7 @@
 // reports again; an archive it cannot write never costs the report; a
 // reader killed mid-reading keeps what it had read; readers side by side
 // share one archive.
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
 #include "archive/sqliteconnection.h"
 #include "archive/sqlitestatement.h"
 #include "buslib/protocol/datatypes.h"
@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/ffile.h>
 #include <wx/filename.h>
+#include <wx/utils.h>
 
 #include <chrono>
 #include <csignal>
@@ -21,6 +23,7 @@
 #include <future>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -96,13 +99,14 @@ TEST_F(ArchiveCliTest, ReadingsAreKeptListedAndMadeIntoTheSameReport)
     const CliRun list = RunCli(scratch.path(), {"archive", "list", "--archive", archive()});
     ASSERT_EQ(list.status, 0) << list.err;
     const std::vector<std::string> row = fields(firstLine(list.out));
-    ASSERT_EQ(row.size(), 7u) << list.out;
+    ASSERT_EQ(row.size(), 8u) << list.out;
     EXPECT_EQ(row[0], "2");
-    EXPECT_EQ(row[2], unit.portPath());
+    EXPECT_EQ(row[2], wxGetHostName().utf8_string()); // the station, unless the settings name it
     EXPECT_EQ(row[3], unit.portPath());
-    EXPECT_EQ(row[4], "1");
-    EXPECT_EQ(row[5], "12");
-    EXPECT_EQ(row[6], "complete");
+    EXPECT_EQ(row[4], unit.portPath());
+    EXPECT_EQ(row[5], "1");
+    EXPECT_EQ(row[6], "12");
+    EXPECT_EQ(row[7], "complete");
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2);
 
     // The csv report carries no time: byte for byte the reading's.
@@ -136,7 +140,7 @@ TEST_F(ArchiveCliTest, WhereReadingsAreKept)
     const std::string restore = previous ? previous : "";
     ::setenv("XDG_DATA_HOME", data.utf8_string().c_str(), 1);
     const auto kept = [](const wxString& file) {
-        return wxFileName::FileExists(file) ? ReadingArchive(file, ReadingArchive::Access::Read).List().size() : 0u;
+        return wxFileName::FileExists(file) ? FileArchive(file, ReadingArchive::Access::Read).List().size() : 0u;
     };
     const std::vector<std::string> base{"read", "--port", unit.portPath(), "--baud", "115200", "--format", "csv",
                                         "--folder", reports()};
@@ -166,6 +170,38 @@ TEST_F(ArchiveCliTest, WhereReadingsAreKept)
         ::setenv("XDG_DATA_HOME", restore.c_str(), 1);
     else
         ::unsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(ArchiveCliTest, TheStationOfTheSettingsAndTheListsFilters)
+{
+    SimulatedUnit unit(memoryOf(3));
+    ASSERT_EQ(read(unit).status, 0);
+    {
+        wxFFile settings(scratch / "morva_reporter.ini", "w");
+        ASSERT_TRUE(settings.Write(wxString::FromUTF8("[archive]\nstation=фургон 7\n")));
+    }
+    ASSERT_EQ(read(unit).status, 0);
+
+    const auto numbers = [this](std::vector<std::string> filter) {
+        std::vector<std::string> arguments{"archive", "list", "--archive", archive()};
+        arguments.insert(arguments.end(), filter.begin(), filter.end());
+        const CliRun list = RunCli(scratch.path(), arguments);
+        EXPECT_EQ(list.status, 0) << list.err;
+        std::string found;
+        std::istringstream lines(list.out);
+        for (std::string line; std::getline(lines, line);)
+            found += fields(line)[0] + (fields(line)[2] == "фургон 7" ? "v " : " ");
+        return found;
+    };
+    EXPECT_EQ(numbers({}), "2v 1 ");
+    EXPECT_EQ(numbers({"--station", "фургон 7"}), "2v ");
+    EXPECT_EQ(numbers({"--station", wxGetHostName().utf8_string()}), "1 ");
+    EXPECT_EQ(numbers({"--port", unit.portPath()}), "2v 1 ");
+    EXPECT_EQ(numbers({"--port", "COM9"}), "");
+    const wxString today = wxDateTime::Today().FormatISODate();
+    const wxString tomorrow = (wxDateTime::Today() + wxDateSpan::Day()).FormatISODate();
+    EXPECT_EQ(numbers({"--since", today.utf8_string(), "--station", "фургон 7"}), "2v ");
+    EXPECT_EQ(numbers({"--since", tomorrow.utf8_string()}), "");
 }
 
 namespace {
@@ -328,7 +364,7 @@ TEST_F(ArchiveCliTest, AReaderKilledMidReadingKeepsWhatItRead)
         EXPECT_EQ(check.Text(0), "ok");
     }
     const std::vector<ReadingSummary> kept
-        = ReadingArchive(wxString::FromUTF8(archive()), ReadingArchive::Access::Read).List();
+        = FileArchive(wxString::FromUTF8(archive()), ReadingArchive::Access::Read).List();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].end, ReadingEnd::Interrupted);
     EXPECT_LE(static_cast<std::size_t>(kept[0].recordCount), answered);
@@ -358,7 +394,7 @@ TEST_F(ArchiveCliTest, SixReadersSideBySideShareOneArchive)
         EXPECT_EQ(r.err.find("archive"), std::string::npos) << r.err;
     }
 
-    const ReadingArchive archive(wxString::FromUTF8(this->archive()), ReadingArchive::Access::Read);
+    const FileArchive archive(wxString::FromUTF8(this->archive()), ReadingArchive::Access::Read);
     const std::vector<ReadingSummary> kept = archive.List();
     ASSERT_EQ(kept.size(), 6u);
     for (std::size_t u = 0; u < units.size(); ++u) {

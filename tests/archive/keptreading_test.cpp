@@ -1,6 +1,6 @@
 // Readings of the simulated unit kept as they go: the archive holds what
 // the reading read, and makes the same report of it.
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
 #include "archive/readingrecorder.h"
 #include "reading/memoryreader.h"
 #include "report/reportgenerator.h"
@@ -42,7 +42,7 @@ std::vector<wxString> records(int n)
     return out;
 }
 
-const ReadingFacts Facts{"COM1", "/dev/pts/9", 115200, "line", "0.1.0"};
+const ReadingFacts Facts{"COM1", "/dev/pts/9", 115200, "line", "0.1.0", "lab-1"};
 
 class KeptReadingTest : public ::testing::Test {
 protected:
@@ -63,7 +63,7 @@ protected:
 
     ReadingSummary only() const
     {
-        const std::vector<ReadingSummary> list = ReadingArchive(file(), ReadingArchive::Access::Read).List();
+        const std::vector<ReadingSummary> list = FileArchive(file(), ReadingArchive::Access::Read).List();
         EXPECT_EQ(list.size(), 1u);
         return list.empty() ? ReadingSummary() : list.front();
     }
@@ -107,7 +107,7 @@ TEST_F(KeptReadingTest, TheArchiveMakesTheReadingsReportInEveryFormat)
     EXPECT_EQ(kept.recordCount, 33);
     EXPECT_EQ(kept.facts.port, "COM1");
     EXPECT_TRUE(kept.ended.IsValid());
-    const ReportLines archived = ReadingArchive(file(), ReadingArchive::Access::Read).Lines(kept.id);
+    const ReportLines archived = FileArchive(file(), ReadingArchive::Access::Read).Lines(kept.id);
     EXPECT_EQ(archived, lines);
     for (int format = ReportFormatRtf; format <= ReportFormatCsv; ++format) {
         SCOPED_TRACE(format);
@@ -140,7 +140,7 @@ TEST_F(KeptReadingTest, AnUnpluggedUnitLeavesAFailedReadingWithItsRecords)
     for (const wxString& r : records(5))
         expected.push_back(r);
     expected.emplace_back();
-    EXPECT_EQ(ReadingArchive(file(), ReadingArchive::Access::Read).Lines(kept.id), expected);
+    EXPECT_EQ(FileArchive(file(), ReadingArchive::Access::Read).Lines(kept.id), expected);
 }
 
 TEST_F(KeptReadingTest, HowAReadingEnded)

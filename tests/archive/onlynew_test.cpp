@@ -1,7 +1,7 @@
 // Reading only new records: a table's first records come from the archive
 // when the unit still holds them, and the report and the kept reading are
 // those of a full reading whatever became of the unit's memory meanwhile.
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
 #include "archive/readingrecorder.h"
 #include "archive/sqliteconnection.h"
 #include "archive/sqlitestatement.h"
@@ -80,7 +80,7 @@ protected:
         Host host;
         Reading reading;
         {
-            ReadingRecorder recorder(file(), ReadingFacts{"COM1", "/dev/pts/1", 115200, "line", "0.1.0"});
+            ReadingRecorder recorder(file(), ReadingFacts{"COM1", "/dev/pts/1", 115200, "line", "0.1.0", "lab-1"});
             MemoryReader reader(host, protocol, &recorder, onlyNew);
             reader.Read();
             EXPECT_TRUE(host.done);
@@ -108,7 +108,7 @@ protected:
 
     ReportLines kept(std::int64_t reading) const
     {
-        return ReadingArchive(file(), ReadingArchive::Access::Read).Lines(reading);
+        return FileArchive(file(), ReadingArchive::Access::Read).Lines(reading);
     }
 
     wxString file() const { return scratch / "archive.sqlite"; }

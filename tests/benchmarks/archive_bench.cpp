@@ -14,7 +14,8 @@
 //    the archive grows a reading, against the new records' text.
 // 4. archive export of 8 tables x 65,535 records to csv, and archive list
 //    over 10,000 kept readings, each by the headless reader.
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
+#include "archive/readinguuid.h"
 #include "archive/readingrecorder.h"
 #include "archive/sqliteconnection.h"
 #include "archive/sqlitestatement.h"
@@ -126,7 +127,7 @@ UnitMemory tableOf(int n)
     return memory;
 }
 
-const ReadingFacts Facts{"COM1", "/dev/pts/0", 115200, "line", "bench"};
+const ReadingFacts Facts{"COM1", "/dev/pts/0", 115200, "line", "bench", "bench"};
 
 struct Timed {
     bool ok = false;
@@ -171,7 +172,7 @@ Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, 
 // Keeps a reading of the memory without reading a unit.
 void keepDirectly(ReadingArchive& archive, const std::vector<std::pair<wxString, int>>& tables)
 {
-    const std::int64_t id = archive.BeginReading(Facts, wxDateTime::Now());
+    const std::int64_t id = archive.BeginReading(Facts, NewReadingUuid(), wxDateTime::Now());
     for (std::size_t t = 0; t < tables.size(); ++t) {
         std::vector<ArchivedRecord> records;
         for (int i = 0; i < tables[t].second; ++i)
@@ -249,7 +250,7 @@ int main(int argc, char** argv)
     {
         const wxString archive = folder + "/onlynew.sqlite";
         {
-            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            FileArchive kept(archive, ReadingArchive::Access::Write);
             keepDirectly(kept, {{Header, 10000}});
         }
         const UnitMemory grown = tableOf(10010);
@@ -275,7 +276,7 @@ int main(int argc, char** argv)
     {
         const wxString archive = folder + "/growth.sqlite";
         {
-            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            FileArchive kept(archive, ReadingArchive::Access::Write);
             keepDirectly(kept, {{Header, 10000}});
         }
         const int readings = quick ? 10 : 100;
@@ -297,7 +298,7 @@ int main(int argc, char** argv)
     {
         const wxString archive = folder + "/export.sqlite";
         {
-            ReadingArchive kept(archive, ReadingArchive::Access::Write);
+            FileArchive kept(archive, ReadingArchive::Access::Write);
             std::vector<std::pair<wxString, int>> tables;
             for (int t = 0; t < 8; ++t)
                 tables.push_back({Header, 65535});
@@ -312,7 +313,7 @@ int main(int argc, char** argv)
 
         const wxString many = folder + "/list.sqlite";
         {
-            ReadingArchive kept(many, ReadingArchive::Access::Write);
+            FileArchive kept(many, ReadingArchive::Access::Write);
             keepDirectly(kept, {{Header, 3}});
         }
         {

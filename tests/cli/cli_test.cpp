@@ -356,7 +356,10 @@ TEST_F(CliTest, FailuresAndUsageErrors)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"read", "--baud", "12345"}, {"read", "--format", "pdf"},
           {"read", "--yes"}, {"clear", "--format", "txt"}, {"erase"}, {}, {"read", "--port"},
-          {"read", "--pace", "fast"}, {"clear", "--pace"}}) {
+          {"read", "--pace", "fast"}, {"clear", "--pace"}, {"archive", "list", "--since", "2026-13-01"},
+          {"archive", "list", "--since", "2026-02-29"}, {"archive", "list", "--since", "10.12.2026"},
+          {"archive", "list", "--since", "2026-12-1"}, {"archive", "list", "--station"},
+          {"archive", "export", "1", "--station", "lab-1"}, {"read", "--station", "lab-1"}}) {
         r = run(args, dir);
         EXPECT_EQ(r.exitCode, 2) << r.err;
         EXPECT_NE(r.err.find("Usage:"), std::string::npos);

@@ -5,7 +5,8 @@
 // is an ArchiveError with a reason for the operator, and a file refused for
 // keeping is left byte for byte as it was.
 #include "archive/archiveerror.h"
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
+#include "archive/readinguuid.h"
 
 #include <wx/init.h>
 
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile(data, size);
     const wxString file = wxString::FromUTF8(path());
     try {
-        const ReadingArchive archive(file, ReadingArchive::Access::Read);
+        const FileArchive archive(file, ReadingArchive::Access::Read);
         for (const ReadingSummary& reading : archive.List())
             archive.Lines(reading.id);
     } catch (const ArchiveError& e) {
@@ -78,14 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before = readFile();
     std::unique_ptr<ReadingArchive> archive;
     try {
-        archive = std::make_unique<ReadingArchive>(file, ReadingArchive::Access::Write);
+        archive = std::make_unique<FileArchive>(file, ReadingArchive::Access::Write);
     } catch (const ArchiveError& e) {
         check(!e.reason().empty(), "a refusal without a reason");
         check(readFile() == before, "a refused archive was written");
     }
     if (archive) {
         try {
-            const std::int64_t id = archive->BeginReading(ReadingFacts{"COM1", "/dev/ttyS0", 9600, "line", "0"},
+            const std::int64_t id = archive->BeginReading(ReadingFacts{"COM1", "/dev/ttyS0", 9600, "line", "0", "station"}, NewReadingUuid(),
                                                           wxDateTime(wxLongLong(1796900520000LL)));
             archive->Store(id, {ArchivedTable{0, "No.\tText", 1}}, {{0, 0, "1\ttext"}});
             archive->EndReading(id, ReadingEnd::Complete, wxString(), wxDateTime(wxLongLong(1796900521000LL)));

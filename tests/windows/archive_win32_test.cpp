@@ -3,7 +3,8 @@
 // and a damaged file refused and left as it was.
 #include "archive/archiveerror.h"
 #include "archive/archivelocation.h"
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
+#include "archive/readinguuid.h"
 
 #include <gtest/gtest.h>
 
@@ -42,13 +43,13 @@ TEST_F(ArchiveWin32Test, KeptUnderLocalAppDataWhateverItsName)
     const wxString path = DefaultArchivePath();
     EXPECT_EQ(path, folder + L"\\MORVA_Reporter\\archive.sqlite");
 
-    ReadingArchive archive(path, ReadingArchive::Access::Write);
-    const std::int64_t id = archive.BeginReading(ReadingFacts{"COM3", "COM3", 115200, "line", "0"}, wxDateTime::Now());
+    FileArchive archive(path, ReadingArchive::Access::Write);
+    const std::int64_t id = archive.BeginReading(ReadingFacts{"COM3", "COM3", 115200, "line", "0", L"Станция"}, NewReadingUuid(), wxDateTime::Now());
     archive.Store(id, {ArchivedTable{0, L"№\tДата", 1}}, {{0, 0, L"1\t10.12.2026\tДавление"}});
     archive.EndReading(id, ReadingEnd::Complete, wxString(), wxDateTime::Now());
     EXPECT_TRUE(wxFileName::FileExists(path));
 
-    const ReadingArchive reading(path, ReadingArchive::Access::Read);
+    const FileArchive reading(path, ReadingArchive::Access::Read);
     ASSERT_EQ(reading.List().size(), 1u);
     EXPECT_EQ(reading.LastComplete("COM3")->recordCount, 1);
     const ReportLines expected{L"№\tДата", L"1\t10.12.2026\tДавление", wxString()};
@@ -64,7 +65,7 @@ TEST_F(ArchiveWin32Test, ADamagedFileIsRefusedAndLeftAsItWas)
         ASSERT_TRUE(file.Write(garbage.data(), garbage.size()) == garbage.size());
     }
     try {
-        ReadingArchive archive(path, ReadingArchive::Access::Write);
+        FileArchive archive(path, ReadingArchive::Access::Write);
         ADD_FAILURE() << "not refused";
     } catch (const ArchiveError& e) {
         EXPECT_EQ(e.reason(), "the archive is damaged");

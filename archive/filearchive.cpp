@@ -1,6 +1,7 @@
-#include "archive/readingarchive.h"
+#include "archive/filearchive.h"
 
 #include "archive/archiveerror.h"
+#include "archive/readinguuid.h"
 #include "archive/sqlitestatement.h"
 
 #include <sqlite3.h>
@@ -11,12 +12,14 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
 
 namespace {
 
+// The layout of the first version; Upgrade brings it up to the present one.
 const char* const Schema = R"(
 CREATE TABLE readings(
   id INTEGER PRIMARY KEY,
@@ -53,6 +56,19 @@ CREATE TABLE records(
 ) WITHOUT ROWID;
 )";
 
+// Version 2: each reading's station, its uuid, and whether the archive
+// server holds it ("sent", 1 once it does). Readings kept before get a
+// uuid of their own as the file is upgraded.
+const char* const SchemaVersion2 = R"(
+ALTER TABLE readings ADD COLUMN station TEXT NOT NULL DEFAULT '';
+ALTER TABLE readings ADD COLUMN uuid TEXT NOT NULL DEFAULT '';
+ALTER TABLE readings ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;
+)";
+const char* const SchemaVersion2Indexes = R"(
+CREATE UNIQUE INDEX readings_by_uuid ON readings(uuid);
+CREATE INDEX readings_by_station ON readings(station);
+)";
+
 std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetValue(); }
 
 wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
@@ -66,7 +82,10 @@ unsigned BigEndian(const unsigned char* bytes, int count)
 }
 
 const char* const SummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
-                                   "error, table_count, record_count FROM readings ";
+                                   "error, table_count, record_count, station, uuid FROM readings ";
+// A file of the first layout, read as it is: no station, no uuid.
+const char* const FirstSummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
+                                        "error, table_count, record_count, '', '' FROM readings ";
 
 ReadingSummary SummaryOf(const SqliteStatement& row)
 {
@@ -84,12 +103,14 @@ ReadingSummary SummaryOf(const SqliteStatement& row)
     summary.error = row.Text(9);
     summary.tableCount = static_cast<unsigned>(row.Integer(10));
     summary.recordCount = row.Integer(11);
+    summary.facts.station = row.Text(12);
+    summary.uuid = row.Text(13);
     return summary;
 }
 
 } // namespace
 
-ReadingArchive::ReadingArchive(const wxString& path, Access access)
+FileArchive::FileArchive(const wxString& path, Access access)
 {
     const wxLogNull quiet;
     if (wxFileName::FileExists(path)) {
@@ -114,7 +135,7 @@ ReadingArchive::ReadingArchive(const wxString& path, Access access)
 // read through SQLite's own handle of the file: a handle of our own, once
 // closed, would drop the locks that the process's other connections hold
 // on the file (POSIX advisory locks belong to the process).
-void ReadingArchive::CheckFile() const
+void FileArchive::CheckFile() const
 {
     sqlite3_file* file = nullptr;
     if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
@@ -140,13 +161,13 @@ void ReadingArchive::CheckFile() const
         throw ArchiveError(_("the archive is damaged"));
 }
 
-std::int64_t ReadingArchive::PragmaValue(const char* sql) const
+std::int64_t FileArchive::PragmaValue(const char* sql) const
 {
     SqliteStatement pragma(*m_db, sql);
     return pragma.Step() ? pragma.Integer(0) : 0;
 }
 
-void ReadingArchive::CheckSchema(Access access)
+void FileArchive::CheckSchema(Access access)
 {
     if (access == Access::Write && m_db->IsReadOnly())
         throw ArchiveError(_("the archive cannot be written (read-only)"));
@@ -169,27 +190,56 @@ void ReadingArchive::CheckSchema(Access access)
     if (access == Access::Read) {
         if (version == 0)
             m_db.reset(); // an empty file: nothing kept yet
+        m_version = static_cast<int>(version);
         return;
     }
     m_db->Execute("PRAGMA journal_mode=WAL");
     m_db->Execute("PRAGMA synchronous=FULL");
     if (version == 0)
         CreateSchema();
+    else if (version < SchemaVersion)
+        Upgrade();
 }
 
-void ReadingArchive::CreateSchema()
+void FileArchive::CreateSchema()
 {
     Transaction([this] {
         // Another reader may have made the tables meanwhile.
         if (PragmaValue("PRAGMA user_version") != 0)
             return;
         m_db->Execute(Schema);
+        m_db->Execute(SchemaVersion2);
+        m_db->Execute(SchemaVersion2Indexes);
         m_db->Execute(("PRAGMA application_id=" + std::to_string(ApplicationId)).c_str());
         m_db->Execute(("PRAGMA user_version=" + std::to_string(SchemaVersion)).c_str());
     });
 }
 
-void ReadingArchive::Transaction(const std::function<void()>& work)
+void FileArchive::Upgrade()
+{
+    Transaction([this] {
+        // Another program may have upgraded it meanwhile.
+        if (PragmaValue("PRAGMA user_version") != 1)
+            return;
+        m_db->Execute(SchemaVersion2);
+        SqliteStatement ids(*m_db, "SELECT id FROM readings");
+        std::vector<std::int64_t> readings;
+        while (ids.Step())
+            readings.push_back(ids.Integer(0));
+        SqliteStatement name(*m_db, "UPDATE readings SET uuid = ? WHERE id = ?");
+        for (const std::int64_t reading : readings)
+            name.Bind(1, NewReadingUuid()).Bind(2, reading).Run();
+        m_db->Execute(SchemaVersion2Indexes);
+        m_db->Execute(("PRAGMA user_version=" + std::to_string(SchemaVersion)).c_str());
+    });
+}
+
+std::string FileArchive::SummaryQuery() const
+{
+    return m_version < 2 ? FirstSummaryColumns : SummaryColumns;
+}
+
+void FileArchive::Transaction(const std::function<void()>& work)
 {
     m_db->Execute("BEGIN IMMEDIATE");
     try {
@@ -205,37 +255,39 @@ void ReadingArchive::Transaction(const std::function<void()>& work)
     }
 }
 
-std::int64_t ReadingArchive::BeginReading(const ReadingFacts& facts, const wxDateTime& started)
+std::int64_t FileArchive::BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started)
 {
     std::int64_t id = 0;
     Transaction([&] {
-        SqliteStatement insert(*m_db, "INSERT INTO readings(started, port, device, baud, pace, version) "
-                                      "VALUES(?, ?, ?, ?, ?, ?)");
+        SqliteStatement insert(*m_db, "INSERT INTO readings(started, port, device, baud, pace, version, station, "
+                                      "uuid) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
         insert.Bind(1, Milliseconds(started))
             .Bind(2, facts.port)
             .Bind(3, facts.device)
             .Bind(4, std::int64_t{facts.baud})
             .Bind(5, facts.pace)
             .Bind(6, facts.version)
+            .Bind(7, facts.station)
+            .Bind(8, uuid)
             .Run();
         id = m_db->LastInsertId();
     });
     return id;
 }
 
-void ReadingArchive::Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+void FileArchive::Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                            const std::vector<ArchivedRecord>& records)
 {
     Transaction([&] { StoreWork(reading, tables, records); });
 }
 
-void ReadingArchive::EndReading(std::int64_t reading, ReadingEnd end, const wxString& error,
+void FileArchive::EndReading(std::int64_t reading, ReadingEnd end, const wxString& error,
                                 const wxDateTime& ended)
 {
     Transaction([&] { EndWork(reading, end, error, ended); });
 }
 
-void ReadingArchive::EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+void FileArchive::EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                                 const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
                                 const wxDateTime& ended)
 {
@@ -245,7 +297,7 @@ void ReadingArchive::EndReading(std::int64_t reading, const std::vector<Archived
     });
 }
 
-void ReadingArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+void FileArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                                const std::vector<ArchivedRecord>& records)
 {
     SqliteStatement table(*m_db, "INSERT INTO tables(reading, number, header, unit_count, earlier_reading, "
@@ -282,7 +334,7 @@ void ReadingArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedT
     totals.Bind(1, reading).Run();
 }
 
-void ReadingArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended)
+void FileArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended)
 {
     SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ?");
     update.Bind(1, Milliseconds(ended))
@@ -292,42 +344,48 @@ void ReadingArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxStrin
         .Run();
 }
 
-std::vector<ReadingSummary> ReadingArchive::List() const
+std::vector<ReadingSummary> FileArchive::List(const ReadingFilter& filter) const
 {
     std::vector<ReadingSummary> list;
     if (!m_db)
         return list;
-    SqliteStatement rows(*m_db, (std::string(SummaryColumns) + "ORDER BY id DESC").c_str());
+    // A file of the first layout knows no stations: only the empty one.
+    const std::string station = m_version < 2 ? "''" : "station";
+    SqliteStatement rows(*m_db, (SummaryQuery() + "WHERE (?1 = '' OR " + station
+                                 + " = ?1) AND (?2 = '' OR port = ?2) AND started >= ?3 ORDER BY id DESC")
+                                    .c_str());
+    rows.Bind(1, filter.station)
+        .Bind(2, filter.port)
+        .Bind(3, filter.since.IsValid() ? Milliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
     while (rows.Step())
         list.push_back(SummaryOf(rows));
     return list;
 }
 
-std::optional<ReadingSummary> ReadingArchive::Find(std::int64_t reading) const
+std::optional<ReadingSummary> FileArchive::Find(std::int64_t reading) const
 {
     if (!m_db)
         return std::nullopt;
-    SqliteStatement row(*m_db, (std::string(SummaryColumns) + "WHERE id = ?").c_str());
+    SqliteStatement row(*m_db, (SummaryQuery() + "WHERE id = ?").c_str());
     row.Bind(1, reading);
     if (!row.Step())
         return std::nullopt;
     return SummaryOf(row);
 }
 
-std::optional<ReadingSummary> ReadingArchive::LastComplete(const wxString& port) const
+std::optional<ReadingSummary> FileArchive::LastComplete(const wxString& port) const
 {
     if (!m_db)
         return std::nullopt;
-    SqliteStatement row(*m_db, (std::string(SummaryColumns)
-                                + "WHERE port = ? AND outcome = 'complete' ORDER BY id DESC LIMIT 1")
-                                   .c_str());
+    SqliteStatement row(
+        *m_db, (SummaryQuery() + "WHERE port = ? AND outcome = 'complete' ORDER BY id DESC LIMIT 1").c_str());
     row.Bind(1, port);
     if (!row.Step())
         return std::nullopt;
     return SummaryOf(row);
 }
 
-std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
+std::vector<wxString> FileArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
 {
     // A table of the unit holds at most 65,535 records.
     if (count > 0xFFFF)
@@ -368,7 +426,7 @@ std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned tab
     return texts;
 }
 
-ReportLines ReadingArchive::Lines(std::int64_t reading) const
+ReportLines FileArchive::Lines(std::int64_t reading) const
 {
     ReportLines lines;
     if (!m_db)
@@ -388,7 +446,7 @@ ReportLines ReadingArchive::Lines(std::int64_t reading) const
     return lines;
 }
 
-std::optional<ReadingArchive::EarlierTable> ReadingArchive::FindEarlierTable(unsigned number, const wxString& header,
+std::optional<ReadingArchive::EarlierTable> FileArchive::FindEarlierTable(unsigned number, const wxString& header,
                                                                               unsigned maxCount,
                                                                               std::int64_t excluding) const
 {
@@ -400,4 +458,9 @@ std::optional<ReadingArchive::EarlierTable> ReadingArchive::FindEarlierTable(uns
     if (!row.Step())
         return std::nullopt;
     return EarlierTable{row.Integer(0), static_cast<unsigned>(row.Integer(1))};
+}
+
+std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access)
+{
+    return std::make_unique<FileArchive>(place, access);
 }

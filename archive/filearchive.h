@@ -1,0 +1,68 @@
+#ifndef MORVA_ARCHIVE_FILEARCHIVE_H
+#define MORVA_ARCHIVE_FILEARCHIVE_H
+
+#include "archive/readingarchive.h"
+#include "archive/sqliteconnection.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The archive of readings in one SQLite file on this computer, written in
+// short transactions (WAL journal) so that readers side by side share it.
+// A file that is damaged, locked, read-only, not an archive or made by a
+// newer program is refused and never written. A file of the first layout
+// is read as it is and brought up to the present one when opened for
+// writing.
+class FileArchive final : public ReadingArchive {
+public:
+    // The layout of the tables, kept in the file as its user_version: 2
+    // gave each reading its station and its uuid.
+    static constexpr int SchemaVersion = 2;
+    // "MRVA": marks the file as an archive of this program.
+    static constexpr std::int32_t ApplicationId = 0x4D525641;
+    // How long a write waits for another program's transaction.
+    static constexpr int BusyTimeoutMs = 3000;
+
+    // Write access makes the file, its folder and its tables when missing;
+    // read access never writes, and a missing file reads as an empty
+    // archive.
+    FileArchive(const wxString& path, Access access);
+
+    std::int64_t BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started) override;
+    void Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+               const std::vector<ArchivedRecord>& records) override;
+    void EndReading(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended) override;
+    void EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                    const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
+                    const wxDateTime& ended) override;
+
+    std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const override;
+    std::optional<ReadingSummary> Find(std::int64_t reading) const override;
+    std::optional<ReadingSummary> LastComplete(const wxString& port) const override;
+    ReportLines Lines(std::int64_t reading) const override;
+    std::optional<EarlierTable> FindEarlierTable(unsigned number, const wxString& header, unsigned maxCount,
+                                                 std::int64_t excluding) const override;
+    std::vector<wxString> Records(std::int64_t reading, unsigned table, unsigned count) const override;
+
+private:
+    void CheckFile() const;
+    void CheckSchema(Access access);
+    void CreateSchema();
+    // Brings a file of the first layout up to the present one.
+    void Upgrade();
+    void Transaction(const std::function<void()>& work);
+    // The work of Store and EndReading, inside a transaction.
+    void StoreWork(std::int64_t reading, const std::vector<ArchivedTable>& tables,
+                   const std::vector<ArchivedRecord>& records);
+    void EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended);
+    std::int64_t PragmaValue(const char* sql) const;
+    // "SELECT <the columns of a summary> FROM readings ", for the file's layout.
+    std::string SummaryQuery() const;
+
+    std::optional<SqliteConnection> m_db;
+    int m_version = SchemaVersion;
+};
+
+#endif
