@@ -1,0 +1,149 @@
+#include "archive/pgconnection.h"
+
+#include "archive/archiveerror.h"
+
+#include <libpq-fe.h>
+
+#include <wx/intl.h>
+#include <wx/regex.h>
+
+#include <cstdlib>
+
+namespace {
+
+// libpq's message without its trailing line break; the first lines only, as
+// the server's detail can run long.
+wxString MessageOf(const char* text)
+{
+    wxString message = wxString::FromUTF8(text ? text : "");
+    message.Replace("\t", " ");
+    message.Trim().Trim(false);
+    message.Replace("\n", "; ");
+    while (message.Replace("  ", " ") > 0) {
+    }
+    return message;
+}
+
+// SQLSTATE classes that mean the server is gone or the line to it broke,
+// rather than a fault of the statement.
+bool IsConnectionLoss(const char* state)
+{
+    return state && (std::string(state).rfind("08", 0) == 0 || std::string(state).rfind("57P", 0) == 0);
+}
+
+} // namespace
+
+void PgResult::Clear::operator()(pg_result* result) const { PQclear(result); }
+
+PgResult::PgResult(pg_result* result)
+    : m_result(result)
+{
+}
+
+int PgResult::Rows() const { return PQntuples(m_result.get()); }
+
+bool PgResult::IsNull(int row, int column) const { return PQgetisnull(m_result.get(), row, column) != 0; }
+
+std::int64_t PgResult::Integer(int row, int column) const
+{
+    return std::strtoll(PQgetvalue(m_result.get(), row, column), nullptr, 10);
+}
+
+wxString PgResult::Text(int row, int column) const
+{
+    return wxString::FromUTF8(PQgetvalue(m_result.get(), row, column), PQgetlength(m_result.get(), row, column));
+}
+
+PgConnection::PgConnection(const wxString& place)
+{
+    const std::string conninfo(place.utf8_str());
+    // Ours unless the place says otherwise: a bounded wait for the server
+    // and our name in its activity; the text always travels as UTF-8.
+    const char* const keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
+    const char* const values[] = {"10", "MORVA_Reporter", conninfo.c_str(), "UTF8", nullptr};
+    m_connection = PQconnectdbParams(keywords, values, 1);
+    if (!m_connection)
+        throw ArchiveError(_("the archive server cannot be reached: out of memory"));
+    if (PQstatus(m_connection) != CONNECTION_OK) {
+        const wxString message = MessageOf(PQerrorMessage(m_connection));
+        PQfinish(m_connection);
+        m_connection = nullptr;
+        throw ArchiveError(wxString::Format(_("the archive server cannot be reached: %s"), message));
+    }
+}
+
+PgConnection::~PgConnection()
+{
+    if (m_connection)
+        PQfinish(m_connection);
+}
+
+PgResult PgConnection::Execute(const char* sql, const std::vector<Value>& values) const
+{
+    std::vector<const char*> texts;
+    texts.reserve(values.size());
+    for (const Value& value : values)
+        texts.push_back(value ? value->c_str() : nullptr);
+    return Checked(PQexecParams(m_connection, sql, static_cast<int>(texts.size()), nullptr, texts.data(), nullptr,
+                                nullptr, 0));
+}
+
+void PgConnection::Run(const char* sql) const { Checked(PQexec(m_connection, sql)); }
+
+PgResult PgConnection::Checked(pg_result* raw) const
+{
+    PgResult result(raw);
+    const ExecStatusType status = raw ? PQresultStatus(raw) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    const char* state = raw ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+    const wxString message = MessageOf(raw ? PQresultErrorMessage(raw) : PQerrorMessage(m_connection));
+    if (!state || IsConnectionLoss(state) || PQstatus(m_connection) != CONNECTION_OK)
+        throw ArchiveError(wxString::Format(_("the archive server cannot be reached: %s"),
+                                            message.empty() ? MessageOf(PQerrorMessage(m_connection)) : message));
+    throw ArchiveError(wxString::Format(_("the archive server refused it: %s"), message));
+}
+
+wxString PgConnection::Describe(const wxString& place)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(place.utf8_str(), &error);
+    if (!options) {
+        PQfreemem(error);
+        return _("an archive server");
+    }
+    wxString user, host, port, dbname, service;
+    for (const PQconninfoOption* o = options; o->keyword; ++o) {
+        if (!o->val || !*o->val)
+            continue;
+        const std::string keyword = o->keyword;
+        const wxString value = wxString::FromUTF8(o->val);
+        if (keyword == "user")
+            user = value;
+        else if (keyword == "host" || (keyword == "hostaddr" && host.empty()))
+            host = value;
+        else if (keyword == "port")
+            port = value;
+        else if (keyword == "dbname")
+            dbname = value;
+        else if (keyword == "service")
+            service = value;
+    }
+    PQconninfoFree(options);
+    wxString text = "postgresql://";
+    if (!user.empty())
+        text += user + "@";
+    text += host;
+    if (!port.empty())
+        text += ":" + port;
+    text += "/" + dbname;
+    if (!service.empty())
+        text += " (service " + service + ")";
+    return text;
+}
+
+bool PgConnection::IsServerPlace(const wxString& place)
+{
+    static const wxRegEx Server("^(postgres(ql)?://|[a-z_]+[ \t]*=)", wxRE_ICASE | wxRE_NOSUB);
+    return Server.Matches(place);
+}
