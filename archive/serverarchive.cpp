@@ -52,9 +52,11 @@ CREATE TABLE morva_ends(
 );
 )";
 
-// Taken by whoever makes the tables, so that two stations starting at once
-// make them once. "MRVA".
-const char* const SchemaLock = "SELECT pg_advisory_xact_lock(1297241665)";
+// Held by whoever makes the tables, so that two stations starting at once
+// make them once. "MRVA". Taken before the transaction that looks for the
+// tables begins, which so sees what another station made meanwhile.
+const char* const SchemaLock = "SELECT pg_advisory_lock(1297241665)";
+const char* const SchemaUnlock = "SELECT pg_advisory_unlock(1297241665)";
 
 // One past the last record of table t: its own records, or those it took.
 #define MORVA_KEPT                                                                                                     \
@@ -137,15 +139,21 @@ void ServerArchive::CheckSchema(Access access)
     };
     std::optional<std::int64_t> found = version();
     if (!found && access == Access::Write) {
-        Transaction([&] {
-            m_db.Execute(SchemaLock);
-            found = version(); // another station may have made them meanwhile
-            if (found)
-                return;
-            m_db.Run(Schema);
-            m_db.Execute("INSERT INTO morva_archive(version) VALUES($1)", {PgConnection::Of(SchemaVersion)});
-            found = SchemaVersion;
-        });
+        m_db.Execute(SchemaLock);
+        try {
+            Transaction([&] {
+                found = version(); // another station may have made them meanwhile
+                if (found)
+                    return;
+                m_db.Run(Schema);
+                m_db.Execute("INSERT INTO morva_archive(version) VALUES($1)", {PgConnection::Of(SchemaVersion)});
+                found = SchemaVersion;
+            });
+        } catch (...) {
+            m_db.Execute(SchemaUnlock);
+            throw;
+        }
+        m_db.Execute(SchemaUnlock);
     }
     if (found && *found > SchemaVersion)
         throw ArchiveError(_("the archive was made by a newer version of the program"));
