@@ -1,7 +1,7 @@
 #include "archive/readingrecorder.h"
 
 #include "archive/archiveerror.h"
-#include "archive/archivesync.h"
+#include "archive/backgroundsync.h"
 #include "archive/filearchive.h"
 #include "archive/readinguuid.h"
 #include "archive/serverarchive.h"
@@ -32,7 +32,7 @@ ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts
         return;
     m_committer = std::thread(&ReadingRecorder::CommitLoop, this);
     if (m_keepingLocal && m_keepingServer)
-        m_sender = std::thread(&ReadingRecorder::SendEarlier, this, path, server);
+        m_sender = std::make_unique<BackgroundSync>(path, server, m_localReading);
 }
 
 void ReadingRecorder::BeginOnServer(const wxString& server, const ReadingFacts& facts, const wxString& uuid)
@@ -63,9 +63,7 @@ void ReadingRecorder::Close()
     if (m_committer.joinable())
         m_committer.join();
     CommitPending();
-    m_stopSending = true;
-    if (m_sender.joinable())
-        m_sender.join();
+    m_sender.reset();
     const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
     m_local.reset();
     m_server.reset();
@@ -324,16 +322,5 @@ std::vector<wxString> ReadingRecorder::EarlierRecords(const ReadingArchive::Earl
         else
             FailLocal(e.reason());
         return {};
-    }
-}
-
-void ReadingRecorder::SendEarlier(wxString path, wxString server)
-{
-    try {
-        FileArchive local(path, ReadingArchive::Access::Write);
-        ServerArchive shared(server, ReadingArchive::Access::Write);
-        ArchiveSync::SendUnsent(local, shared, m_stopSending, m_localReading);
-    } catch (const ArchiveError&) {
-        // Tried again with the next reading, or by "archive sync".
     }
 }

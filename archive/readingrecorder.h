@@ -7,7 +7,6 @@
 
 #include <wx/string.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -18,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+class BackgroundSync;
 class FileArchive;
 class ServerArchive;
 
@@ -96,9 +96,6 @@ private:
     static Batch ForArchive(const Batch& batch, bool server);
     Batch TakePending();
     static std::vector<ArchivedTable> TablesOf(const Batch& batch);
-    // Sends the file's earlier unsent readings to the server, on
-    // connections of its own.
-    void SendEarlier(wxString path, wxString server);
     // Give up keeping in the file or on the server; call with m_mutex held.
     void FailLocal(const wxString& reason);
     void FailServer(const wxString& reason);
@@ -125,8 +122,8 @@ private:
     bool m_ended = false;
     std::thread m_committer;
 
-    std::atomic<bool> m_stopSending{false};
-    std::thread m_sender;
+    // Sends the file's earlier unsent readings to the server meanwhile.
+    std::unique_ptr<BackgroundSync> m_sender;
 };
 
 #endif

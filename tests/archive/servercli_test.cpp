@@ -227,3 +227,24 @@ TEST_F(ServerCliTest, AUnitReadAtOneStationSendsTheNextOnlyWhatIsNew)
     ASSERT_EQ(local.List().size(), 1u);
     EXPECT_EQ(local.Lines(local.List()[0].id), shared().Lines(there[1].id));
 }
+
+TEST_F(ServerCliTest, TheNextReadingThatReachesTheServerSendsWhatItMissed)
+{
+    SimulatedUnit unit(memoryOf(25));
+    const Station station("lab-1", url());
+    cluster->Stop();
+    const CliRun missed = station.read(unit);
+    ASSERT_EQ(missed.status, 0) << missed.err;
+    EXPECT_NE(missed.err.find(KeptHere), std::string::npos) << missed.err;
+    cluster->Start();
+    const CliRun next = station.read(unit);
+    ASSERT_EQ(next.status, 0) << next.err;
+    EXPECT_EQ(next.err.find("archive"), std::string::npos) << next.err;
+
+    const std::vector<ReadingSummary> there = shared().List();
+    ASSERT_EQ(there.size(), 2u);
+    FileArchive local = station.local();
+    EXPECT_TRUE(local.Unsent().empty());
+    for (const ReadingSummary& reading : local.List())
+        EXPECT_EQ(shared().FindByUuid(reading.uuid)->recordCount, 25);
+}
