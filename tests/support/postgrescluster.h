@@ -64,6 +64,8 @@ public:
 
     // The cluster's folder, which is also the folder of its socket.
     const std::string& socketFolder() const { return m_folder; }
+    // The cluster's data folder (PGDATA), inside socketFolder().
+    std::string dataFolder() const { return m_folder + "/data"; }
     int port() const { return m_port; }
     bool running() const { return m_running; }
     // The server's main process (postmaster), 0 while stopped.
@@ -75,7 +77,8 @@ public:
 
     // Fast shutdown: ends every session, waits until the server has gone.
     void Stop();
-    // Starts the stopped server again, waiting until it accepts connections.
+    // Starts the stopped server again, waiting until it accepts connections;
+    // throws std::runtime_error with the tail of the logs when it does not.
     void Start();
     // Stop() then Start(): every open session is broken.
     void Restart();
@@ -91,7 +94,6 @@ private:
     void run(const std::string& program, const std::string& what,
              std::initializer_list<std::string> args) const;
     std::string failure(const std::string& what) const;
-    std::string dataFolder() const { return m_folder + "/data"; }
 
     std::string m_binFolder;
     std::string m_folder;

@@ -188,6 +188,22 @@ TEST_F(PostgresClusterTest, StopsStartsAndRestarts)
     EXPECT_EQ(askOnce(cluster.superuserConnection(), "SELECT n FROM kept"), "7");
 }
 
+TEST_F(PostgresClusterTest, FailedStartQuotesTheServersLog)
+{
+    PostgresCluster cluster;
+    cluster.Stop();
+    std::ofstream(cluster.dataFolder() + "/postgresql.conf", std::ios::app) << "no_such_setting = 1\n";
+    try {
+        cluster.Start();
+        ADD_FAILURE() << "the server started with a broken configuration";
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("starting the server"), std::string::npos) << message;
+        EXPECT_NE(message.find("no_such_setting"), std::string::npos) << message;
+    }
+    EXPECT_FALSE(cluster.running());
+}
+
 TEST_F(PostgresClusterTest, TwoClustersSideBySideStayApart)
 {
     const PostgresCluster first;
