@@ -20,6 +20,7 @@
 #include <chrono>
 #include <future>
 #include <optional>
+#include <set>
 #include <thread>
 
 using morva_sim::SimulatedUnit;
@@ -247,4 +248,43 @@ TEST_F(ServerCliTest, TheNextReadingThatReachesTheServerSendsWhatItMissed)
     EXPECT_TRUE(local.Unsent().empty());
     for (const ReadingSummary& reading : local.List())
         EXPECT_EQ(shared().FindByUuid(reading.uuid)->recordCount, 25);
+}
+
+TEST_F(ServerCliTest, TwentyReadersSideBySideKeepTwentyReadingsOnOneServer)
+{
+    constexpr int Count = 20;
+    std::vector<std::unique_ptr<SimulatedUnit>> units;
+    std::vector<std::unique_ptr<Station>> stations;
+    for (int i = 0; i < Count; ++i) {
+        UnitMemory memory;
+        std::vector<wxString> records;
+        for (int r = 0; r < 30 + i; ++r)
+            records.push_back(wxString::Format("%d\tstation %d\t%d", r + 1, i, r));
+        memory.addTable("No.\tWhere\tValue", records);
+        units.push_back(std::make_unique<SimulatedUnit>(memory));
+        stations.push_back(std::make_unique<Station>("station-" + std::to_string(i), url()));
+    }
+    std::vector<std::future<CliRun>> readings;
+    for (int i = 0; i < Count; ++i)
+        readings.push_back(std::async(std::launch::async, [&, i] { return stations[i]->read(*units[i]); }));
+    for (auto& reading : readings) {
+        const CliRun run = reading.get();
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("archive"), std::string::npos) << run.err;
+    }
+
+    const ServerArchive archive = shared();
+    const std::vector<ReadingSummary> there = archive.List();
+    ASSERT_EQ(there.size(), static_cast<std::size_t>(Count));
+    std::set<std::string> seen;
+    for (const ReadingSummary& reading : there) {
+        const std::string station = reading.facts.station.utf8_string();
+        ASSERT_EQ(station.rfind("station-", 0), 0u) << station;
+        const int i = std::stoi(station.substr(8));
+        EXPECT_TRUE(seen.insert(station).second) << station << " twice";
+        EXPECT_EQ(reading.recordCount, 30 + i) << station;
+        const ReportLines lines = archive.Lines(reading.id);
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(30 + i + 2)) << station;
+        EXPECT_EQ(lines[1], wxString::Format("1\tstation %d\t0", i));
+    }
 }
