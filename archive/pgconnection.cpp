@@ -56,6 +56,9 @@ wxString PgResult::Text(int row, int column) const
 
 PgConnection::PgConnection(const wxString& place)
 {
+    const wxString refusal = TlsRefusal(place, HasTls());
+    if (!refusal.empty())
+        throw ArchiveError(refusal);
     const std::string conninfo(place.utf8_str());
     // Ours unless the place says otherwise: a bounded wait for the server
     // and our name in its activity; the text always travels as UTF-8.
@@ -146,4 +149,26 @@ bool PgConnection::IsServerPlace(const wxString& place)
 {
     static const wxRegEx Server("^(postgres(ql)?://|[a-z_]+[ \t]*=)", wxRE_ICASE | wxRE_NOSUB);
     return Server.Matches(place);
+}
+
+bool PgConnection::HasTls() { return PQsslAttribute(nullptr, "library") != nullptr; }
+
+wxString PgConnection::TlsRefusal(const wxString& place, bool tls)
+{
+    if (tls)
+        return wxString();
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(place.utf8_str(), &error);
+    PQfreemem(error);
+    wxString mode;
+    for (const PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (std::string(o->keyword) == "sslmode" && o->val)
+            mode = wxString::FromUTF8(o->val);
+    }
+    PQconninfoFree(options);
+    if (mode != "require" && mode != "verify-ca" && mode != "verify-full")
+        return wxString();
+    return wxString::Format(_("this build of the program cannot reach an archive server over TLS (sslmode=%s); "
+                              "use a server on a trusted network without it, or the program built for Linux"),
+                            mode);
 }

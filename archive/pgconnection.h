@@ -56,6 +56,12 @@ public:
     static wxString Describe(const wxString& place);
     // Whether `place` names a server rather than a file.
     static bool IsServerPlace(const wxString& place);
+    // Why `place` cannot be reached by a libpq without TLS (`tls` false),
+    // when it asks for TLS (sslmode require, verify-ca or verify-full);
+    // empty when it can.
+    static wxString TlsRefusal(const wxString& place, bool tls);
+    // Whether this program's libpq speaks TLS.
+    static bool HasTls();
 
     static Value Of(const wxString& text) { return std::string(text.utf8_str()); }
     static Value Of(std::int64_t number) { return std::to_string(number); }

@@ -395,3 +395,23 @@ TEST_F(ServerArchiveTest, ARoleThatMayOnlyInsertAndSelectKeepsAndSendsReadings)
     EXPECT_EQ(ArchiveSync::SendUnsent(local, shared, stop).error, "");
     EXPECT_EQ(shared.List().size(), 3u);
 }
+
+TEST(ServerPlace, APlaceAskingForTlsIsRefusedWhereLibpqHasNone)
+{
+    const struct {
+        const char* place;
+        bool refused;
+    } places[] = {
+        {"postgresql://lab@db.lab/readings?sslmode=require", true},
+        {"host=db.lab dbname=readings sslmode=verify-full", true},
+        {"postgresql://lab@db.lab/readings?sslmode=verify-ca", true},
+        {"postgresql://lab@db.lab/readings?sslmode=prefer", false},
+        {"postgresql://lab@db.lab/readings", false},
+        {"service=lab", false},
+    };
+    for (const auto& p : places) {
+        EXPECT_EQ(!PgConnection::TlsRefusal(p.place, false).empty(), p.refused) << p.place;
+        EXPECT_TRUE(PgConnection::TlsRefusal(p.place, true).empty()) << p.place;
+    }
+    EXPECT_NE(PgConnection::TlsRefusal("sslmode=require", false).Find("sslmode=require"), wxNOT_FOUND);
+}
