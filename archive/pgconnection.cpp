@@ -60,10 +60,14 @@ PgConnection::PgConnection(const wxString& place)
     if (!refusal.empty())
         throw ArchiveError(refusal);
     const std::string conninfo(place.utf8_str());
-    // Ours unless the place says otherwise: a bounded wait for the server
-    // and our name in its activity; the text always travels as UTF-8.
-    const char* const keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
-    const char* const values[] = {"10", "MORVA_Reporter", conninfo.c_str(), "UTF8", nullptr};
+    // Ours unless the place says otherwise: bounded waits for the server,
+    // when connecting and when a network that dropped it leaves a
+    // statement unanswered, and our name in its activity; the text always
+    // travels as UTF-8.
+    const char* const keywords[] = {"connect_timeout", "tcp_user_timeout", "keepalives_idle", "keepalives_interval",
+                                    "keepalives_count", "application_name", "dbname", "client_encoding", nullptr};
+    const char* const values[] = {"10", "15000", "10", "5", "3", "MORVA_Reporter", conninfo.c_str(), "UTF8",
+                                  nullptr};
     m_connection = PQconnectdbParams(keywords, values, 1);
     if (!m_connection)
         throw ArchiveError(_("the archive server cannot be reached: out of memory"));
