@@ -344,11 +344,11 @@ void FileArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& 
         .Run();
 }
 
-std::vector<ReadingSummary> FileArchive::List(const ReadingFilter& filter) const
+void FileArchive::EachReading(const ReadingFilter& filter,
+                              const std::function<void(const ReadingSummary&)>& take) const
 {
-    std::vector<ReadingSummary> list;
     if (!m_db)
-        return list;
+        return;
     // A file of the first layout knows no stations: only the empty one.
     const std::string station = m_version < 2 ? "''" : "station";
     SqliteStatement rows(*m_db, (SummaryQuery() + "WHERE (?1 = '' OR " + station
@@ -358,8 +358,7 @@ std::vector<ReadingSummary> FileArchive::List(const ReadingFilter& filter) const
         .Bind(2, filter.port)
         .Bind(3, filter.since.IsValid() ? Milliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
     while (rows.Step())
-        list.push_back(SummaryOf(rows));
-    return list;
+        take(SummaryOf(rows));
 }
 
 std::optional<ReadingSummary> FileArchive::Find(std::int64_t reading) const

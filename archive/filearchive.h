@@ -38,7 +38,8 @@ public:
                     const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
                     const wxDateTime& ended) override;
 
-    std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const override;
+    void EachReading(const ReadingFilter& filter,
+                     const std::function<void(const ReadingSummary&)>& take) const override;
     std::optional<ReadingSummary> Find(std::int64_t reading) const override;
     std::optional<ReadingSummary> LastComplete(const wxString& port) const override;
     std::optional<EarlierTable> FindEarlierTable(unsigned number, const wxString& header, unsigned maxCount,

@@ -10,6 +10,13 @@
 #include <algorithm>
 #include <iterator>
 
+std::vector<ReadingSummary> ReadingArchive::List(const ReadingFilter& filter) const
+{
+    std::vector<ReadingSummary> list;
+    EachReading(filter, [&list](const ReadingSummary& reading) { list.push_back(reading); });
+    return list;
+}
+
 std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
 {
     // A table of the unit holds at most 65,535 records.

@@ -37,7 +37,11 @@ public:
                             const wxDateTime& ended) = 0;
 
     // The kept readings that pass the filter, newest first.
-    virtual std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const = 0;
+    std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const;
+    // The same, handed to `take` one by one as they are read: however many
+    // there are, they are never all held at once.
+    virtual void EachReading(const ReadingFilter& filter,
+                             const std::function<void(const ReadingSummary&)>& take) const = 0;
     virtual std::optional<ReadingSummary> Find(std::int64_t reading) const = 0;
     // The newest complete reading from the port.
     virtual std::optional<ReadingSummary> LastComplete(const wxString& port) const = 0;

@@ -4,7 +4,6 @@
 
 #include <wx/intl.h>
 
-#include <limits>
 #include <string>
 
 namespace {
@@ -281,13 +280,39 @@ std::vector<ReadingSummary> ServerArchive::Summaries(const char* where,
     return list;
 }
 
-std::vector<ReadingSummary> ServerArchive::List(const ReadingFilter& filter) const
+void ServerArchive::EachReading(const ReadingFilter& filter,
+                                const std::function<void(const ReadingSummary&)>& take) const
 {
-    return Summaries("WHERE ($1 = '' OR g.station = $1) AND ($2 = '' OR g.port = $2) AND g.started >= $3 "
-                     "ORDER BY g.id DESC",
-                     {PgConnection::Of(filter.station), PgConnection::Of(filter.port),
-                      PgConnection::Of(filter.since.IsValid() ? Milliseconds(filter.since)
-                                                              : std::numeric_limits<std::int64_t>::min())});
+    if (!m_hasTables)
+        return;
+    // Only the filters given, so that the server may use its indexes; the
+    // rows come in batches through a cursor, the first at once.
+    std::string where;
+    std::vector<PgConnection::Value> values;
+    const auto condition = [&](const char* column, const char* compare, PgConnection::Value value) {
+        values.push_back(std::move(value));
+        where += (where.empty() ? "WHERE " : " AND ") + std::string(column) + compare + "$"
+            + std::to_string(values.size());
+    };
+    if (!filter.station.empty())
+        condition("g.station", " = ", PgConnection::Of(filter.station));
+    if (!filter.port.empty())
+        condition("g.port", " = ", PgConnection::Of(filter.port));
+    if (filter.since.IsValid())
+        condition("g.started", " >= ", PgConnection::Of(Milliseconds(filter.since)));
+    Transaction([&] {
+        m_db.Execute(("DECLARE morva_list NO SCROLL CURSOR FOR " + std::string(SummaryQuery) + where
+                      + " ORDER BY g.id DESC")
+                         .c_str(),
+                     values);
+        for (;;) {
+            const PgResult rows = m_db.Execute("FETCH 2000 FROM morva_list");
+            for (int row = 0; row < rows.Rows(); ++row)
+                take(SummaryOf(rows, row));
+            if (rows.Rows() < 2000)
+                break;
+        }
+    });
 }
 
 std::optional<ReadingSummary> ServerArchive::Find(std::int64_t reading) const

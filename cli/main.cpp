@@ -209,7 +209,13 @@ ReadingFilter readingFilter(const CliArguments& args)
 
 int listReadings(const CliArguments& args, const ReadingArchive& archive)
 {
-    std::fputs(ReadingTable(archive.List(readingFilter(args)), ::isatty(STDOUT_FILENO) != 0).c_str(), stdout);
+    // A terminal gets columns aligned over all readings; a script gets each
+    // line as it is read, however many there are.
+    if (::isatty(STDOUT_FILENO) != 0)
+        std::fputs(ReadingTable(archive.List(readingFilter(args)), true).c_str(), stdout);
+    else
+        archive.EachReading(readingFilter(args),
+                            [](const ReadingSummary& reading) { std::fputs(ReadingLine(reading).c_str(), stdout); });
     return ExitOk;
 }
 
