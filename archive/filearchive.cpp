@@ -193,12 +193,14 @@ void FileArchive::CheckSchema(Access access)
         m_version = static_cast<int>(version);
         return;
     }
-    m_db->Execute("PRAGMA journal_mode=WAL");
-    m_db->Execute("PRAGMA synchronous=FULL");
+    // The tables made or upgraded first: a file refused part way is rolled
+    // back from its journal to the bytes it had, which WAL would change.
     if (version == 0)
         CreateSchema();
     else if (version < SchemaVersion)
         Upgrade();
+    m_db->Execute("PRAGMA journal_mode=WAL");
+    m_db->Execute("PRAGMA synchronous=FULL");
 }
 
 void FileArchive::CreateSchema()
