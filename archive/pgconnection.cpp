@@ -102,6 +102,21 @@ PgResult PgConnection::Execute(const char* sql, const std::vector<Value>& values
 
 void PgConnection::Run(const char* sql) const { Checked(PQexec(m_connection, sql)); }
 
+void PgConnection::Send(const char* sql) const
+{
+    if (PQsendQuery(m_connection, sql) != 1)
+        Checked(nullptr);
+}
+
+PgResult PgConnection::Receive() const
+{
+    pg_result* result = PQgetResult(m_connection);
+    // The statement's end: libpq hands over no more after its one result.
+    while (pg_result* more = PQgetResult(m_connection))
+        PQclear(more);
+    return Checked(result);
+}
+
 PgResult PgConnection::Checked(pg_result* raw) const
 {
     PgResult result(raw);

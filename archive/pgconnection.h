@@ -50,6 +50,10 @@ public:
     PgResult Execute(const char* sql, const std::vector<Value>& values = {}) const;
     // Runs statements that take no parameters and return nothing needed.
     void Run(const char* sql) const;
+    // Sends a statement without waiting for it; Receive waits for its
+    // result. Meanwhile the connection takes no other statement.
+    void Send(const char* sql) const;
+    PgResult Receive() const;
 
     // The place for the operator's eyes: "postgresql://user@host:port/db",
     // never the password.

@@ -305,12 +305,22 @@ void ServerArchive::EachReading(const ReadingFilter& filter,
                       + " ORDER BY g.id DESC")
                          .c_str(),
                      values);
-        for (;;) {
-            const PgResult rows = m_db.Execute("FETCH 2000 FROM morva_list");
-            for (int row = 0; row < rows.Rows(); ++row)
-                take(SummaryOf(rows, row));
-            if (rows.Rows() < 2000)
-                break;
+        // The server reads the next batch while this one is handed over.
+        const char* const fetch = "FETCH 2000 FROM morva_list";
+        m_db.Send(fetch);
+        for (bool more = true; more;) {
+            const PgResult rows = m_db.Receive();
+            more = rows.Rows() == 2000;
+            if (more)
+                m_db.Send(fetch);
+            try {
+                for (int row = 0; row < rows.Rows(); ++row)
+                    take(SummaryOf(rows, row));
+            } catch (...) {
+                if (more)
+                    m_db.Receive(); // the connection free again for the rollback
+                throw;
+            }
         }
     });
 }
