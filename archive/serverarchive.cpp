@@ -305,14 +305,16 @@ void ServerArchive::EachReading(const ReadingFilter& filter,
                       + " ORDER BY g.id DESC")
                          .c_str(),
                      values);
-        // The server reads the next batch while this one is handed over.
-        const char* const fetch = "FETCH 2000 FROM morva_list";
-        m_db.Send(fetch);
+        // The server reads the next batch while this one is handed over;
+        // small batches keep both sides busy.
+        constexpr int Batch = 500;
+        const std::string fetch = "FETCH " + std::to_string(Batch) + " FROM morva_list";
+        m_db.Send(fetch.c_str());
         for (bool more = true; more;) {
             const PgResult rows = m_db.Receive();
-            more = rows.Rows() == 2000;
+            more = rows.Rows() == Batch;
             if (more)
-                m_db.Send(fetch);
+                m_db.Send(fetch.c_str());
             try {
                 for (int row = 0; row < rows.Rows(); ++row)
                     take(SummaryOf(rows, row));
