@@ -5,7 +5,6 @@
 #include <libpq-fe.h>
 
 #include <wx/intl.h>
-#include <wx/regex.h>
 
 #include <cstdlib>
 
@@ -171,8 +170,19 @@ wxString PgConnection::Describe(const wxString& place)
 
 bool PgConnection::IsServerPlace(const wxString& place)
 {
-    static const wxRegEx Server("^(postgres(ql)?://|[a-z_]+[ \t]*=)", wxRE_ICASE | wxRE_NOSUB);
-    return Server.Matches(place);
+    // A URL, or libpq's key=value pairs: one of its keywords, then "=".
+    const wxString lower = place.Lower();
+    if (lower.StartsWith("postgresql://") || lower.StartsWith("postgres://"))
+        return true;
+    const wxString keyword = place.BeforeFirst('=').Trim();
+    if (keyword.length() == place.length())
+        return false;
+    PQconninfoOption* const defaults = PQconndefaults();
+    bool known = false;
+    for (const PQconninfoOption* o = defaults; o && o->keyword && !known; ++o)
+        known = keyword == o->keyword;
+    PQconninfoFree(defaults);
+    return known;
 }
 
 bool PgConnection::HasTls() { return PQsslAttribute(nullptr, "library") != nullptr; }

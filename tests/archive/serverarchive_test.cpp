@@ -415,3 +415,22 @@ TEST(ServerPlace, APlaceAskingForTlsIsRefusedWhereLibpqHasNone)
     }
     EXPECT_NE(PgConnection::TlsRefusal("sslmode=require", false).Find("sslmode=require"), wxNOT_FOUND);
 }
+
+TEST(ServerPlace, ServersAreToldFromFiles)
+{
+    const struct {
+        const char* place;
+        bool server;
+    } places[] = {
+        {"postgresql://lab@db.lab/readings", true},
+        {"POSTGRES://lab@db.lab/readings", true},
+        {"service=lab", true},
+        {"host = /run/postgresql dbname=readings", true},
+        {"/srv/readings/archive.sqlite", false},
+        {"archive=old.sqlite", false},
+        {"C:\\Users\\lab\\archive.sqlite", false},
+        {"", false},
+    };
+    for (const auto& p : places)
+        EXPECT_EQ(PgConnection::IsServerPlace(p.place), p.server) << p.place;
+}
