@@ -95,6 +95,9 @@ wxString ReadingRecorder::Warning() const
     wxString warning;
     if (m_localFailure)
         warning = wxString::Format(_("The reading was not kept in the archive: %s"), *m_localFailure);
+    else if (m_serverFailure && !m_keepingLocal)
+        // No file of this computer's to keep it in.
+        warning = wxString::Format(_("The reading was not kept in the archive: %s"), *m_serverFailure);
     if (m_serverFailure && m_keepingLocal) {
         if (!warning.empty())
             warning += "\n";
