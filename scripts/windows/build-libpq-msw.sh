@@ -47,12 +47,19 @@ build() {
   nice -n 19 make -C src/include >/dev/null
   nice -n 19 make -C src/common libpgcommon_shlib.a >/dev/null
   nice -n 19 make -C src/port libpgport_shlib.a >/dev/null
-  nice -n 19 make -C src/interfaces/libpq libpq.a >/dev/null
+  nice -n 19 make -C src/interfaces/libpq >/dev/null
+  # On Windows the makefiles' libpq.a is the import library of libpq.dll:
+  # the static library is made of the objects themselves, without the
+  # DLL's version resource, which would clash with the program's.
+  rm -f src/interfaces/libpq/libpq.a
+  find src/interfaces/libpq -maxdepth 1 -name '*.o' ! -name '*rc.o' ! -name 'win32ver.o' -print0 |
+    xargs -0 "$host-ar" rcs src/interfaces/libpq/libpq-static.a
   rm -rf "$prefix"
   mkdir -p "$prefix/include" "$prefix/lib"
   cp src/interfaces/libpq/libpq-fe.h src/interfaces/libpq/libpq-events.h src/include/postgres_ext.h \
     src/include/pg_config_ext.h "$prefix/include/"
-  cp src/interfaces/libpq/libpq.a src/common/libpgcommon_shlib.a src/port/libpgport_shlib.a "$prefix/lib/"
+  cp src/interfaces/libpq/libpq-static.a "$prefix/lib/libpq.a"
+  cp src/common/libpgcommon_shlib.a src/port/libpgport_shlib.a "$prefix/lib/"
   touch "$prefix/.complete"
 }
 
