@@ -54,6 +54,15 @@ build() {
   rm -f src/interfaces/libpq/libpq.a
   find src/interfaces/libpq -maxdepth 1 -name '*.o' ! -name '*rc.o' ! -name 'win32ver.o' -print0 |
     xargs -0 "$host-ar" rcs src/interfaces/libpq/libpq-static.a
+  # libpq brings a few pthread functions of its own, on types of its own;
+  # the program links the toolchain's winpthreads. libpq's are renamed, in
+  # it and in its calls, so that each side keeps its own.
+  local fn
+  for fn in pthread_self pthread_setspecific pthread_getspecific pthread_mutex_init pthread_mutex_lock \
+    pthread_mutex_unlock; do
+    echo "$fn pq_$fn"
+  done >"$work/pthread-names"
+  "$host-objcopy" --redefine-syms="$work/pthread-names" src/interfaces/libpq/libpq-static.a
   rm -rf "$prefix"
   mkdir -p "$prefix/include" "$prefix/lib"
   cp src/interfaces/libpq/libpq-fe.h src/interfaces/libpq/libpq-events.h src/include/postgres_ext.h \
