@@ -12,6 +12,8 @@ class wxSingleInstanceChecker;
 
 // The MORVA_Reporter application: one instance per user, the settings file
 // "morva_reporter.ini" in the working directory, and the main window.
+class BackgroundSync;
+
 class App : public gwxApp {
 public:
     App();
@@ -33,6 +35,8 @@ private:
     void CloseMainWindow();
 
     std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
+    // Sends the archive server the readings it missed, from the start on.
+    std::unique_ptr<BackgroundSync> m_sync;
     Settings m_settings;
     morva_velox::SystemPortEnumerator m_ports;
     std::vector<unsigned> m_signalSources;

@@ -304,10 +304,10 @@ void MainFrame::OnOnlyNew(wxCommandEvent&)
     m_settings.onlyNewChanged = true;
 }
 
-wxString MainFrame::ArchiveFile() const
+ArchiveSettings::Places MainFrame::Archives() const
 {
     const ArchiveSettings archive = ArchiveSettings::FromConfig(m_config);
-    return archive.keep ? archive.File() : wxString();
+    return archive.keep ? archive.ForReading() : ArchiveSettings::Places();
 }
 
 // --- the kept readings
@@ -315,27 +315,37 @@ wxString MainFrame::ArchiveFile() const
 void MainFrame::OnReadings(wxCommandEvent&)
 {
     const BusyScope busy(*this);
-    const wxString file = ArchiveSettings::FromConfig(m_config).File();
+    const ArchiveSettings settings = ArchiveSettings::FromConfig(m_config);
+    // Shared with the button of the list, which lives no longer than this.
+    std::unique_ptr<ReadingArchive> archive;
     std::vector<ReadingSummary> readings;
+    wxString note;
     try {
-        readings = OpenArchive(file, ReadingArchive::Access::Read)->List();
+        archive = settings.OpenForListing(wxString(), note);
+        readings = archive->List();
     } catch (const ArchiveError& e) {
-        wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()), ProgramName(),
-                     wxOK | wxICON_ERROR | wxCENTRE, this);
+        ShowArchiveError(settings.ForListing(), e);
         return;
     }
-    ReadingsDialog dialog(this, std::move(readings), [this, file](const ReadingSummary& reading) {
+    if (!note.empty())
+        wxMessageBox(note, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);
+    ReadingsDialog dialog(this, std::move(readings), [&](const ReadingSummary& reading) {
         try {
             wxArrayString lines;
-            for (const wxString& line : OpenArchive(file, ReadingArchive::Access::Read)->Lines(reading.id))
+            for (const wxString& line : archive->Lines(reading.id))
                 lines.Add(line);
             GenerateReport(lines, reading.tableCount, reading.started);
         } catch (const ArchiveError& e) {
-            wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()), ProgramName(),
-                         wxOK | wxICON_ERROR | wxCENTRE, this);
+            ShowArchiveError(settings.ForListing(), e);
         }
     });
     dialog.ShowModal();
+}
+
+void MainFrame::ShowArchiveError(const wxString& place, const ArchiveError& error)
+{
+    wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), error.reason()),
+                 ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
 }
 
 void MainFrame::OpenReport(const wxString& path) const
@@ -412,7 +422,7 @@ void MainFrame::OnClearMemory(wxCommandEvent&)
     wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
-    const wxString note = KeptReadingNote(ArchiveFile(), GetPort().name);
+    const wxString note = KeptReadingNote(Archives().file, GetPort().name);
     if (!note.empty())
         question.SetExtendedMessage(note);
     if (question.ShowModal() == wxID_YES)
@@ -460,7 +470,7 @@ bool MainFrame::StartReading()
                              morva_velox::paceName(m_settings.pace), MORVA_VERSION,
                              ArchiveSettings::FromConfig(m_config).Station()};
     auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this,
-                                                    ArchiveFile(), facts);
+                                                    Archives(), facts);
     if (!session->protocol.isOpen())
         throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 

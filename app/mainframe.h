@@ -4,6 +4,7 @@
 #include "reading/portmap.h"
 #include "reading/readinghost.h"
 #include "app/settings.h"
+#include "archive/archivesettings.h"
 
 #include <wx/arrstr.h>
 #include <wx/datetime.h>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class ArchiveError;
 class GetDataThread;
 class wxCheckBox;
 class wxChoice;
@@ -140,7 +142,8 @@ private:
     void GenerateReport(const wxArrayString& lines, unsigned tableCount,
                         const wxDateTime& now = wxDateTime::Now());
     // The archive of readings the settings name; empty when none is kept.
-    wxString ArchiveFile() const;
+    ArchiveSettings::Places Archives() const;
+    void ShowArchiveError(const wxString& place, const ArchiveError& error);
     void ClearUnitMemory();
     void FinishClose();
     // Waits, for at most ReadingExitWait, until the last reading's thread

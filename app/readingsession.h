@@ -2,6 +2,7 @@
 #define MORVA_READINGSESSION_H
 
 #include "app/mainthreadhost.h"
+#include "archive/archivesettings.h"
 #include "archive/readingrecorder.h"
 #include "buslib/protocol/serialportveloxprotocol.h"
 
@@ -10,14 +11,16 @@
 // The objects of one "Get data" that the window and its reading thread
 // share: the engine, opened on the chosen port, and the link through which
 // the thread reaches the window, and the recorder that keeps the reading in
-// the archive (`archive` empty: none). Held by shared ownership, so that neither
+// the archives (none when both places are empty). Held by shared ownership, so that neither
 // is released while the thread may still use it, however the reading ends.
 struct ReadingSession {
     ReadingSession(const std::string& port, int baud, morva_velox::Pace pace, ReadingHost& window,
-                   const wxString& archive = wxString(), const ReadingFacts& facts = ReadingFacts())
+                   const ArchiveSettings::Places& archives = {}, const ReadingFacts& facts = ReadingFacts())
         : protocol(port, false, baud, 'N', 8, 0)
         , host(window)
-        , recorder(archive.empty() || !protocol.isOpen() ? ReadingRecorder() : ReadingRecorder(archive, facts))
+        , recorder((archives.file.empty() && archives.server.empty()) || !protocol.isOpen()
+                       ? ReadingRecorder()
+                       : ReadingRecorder(archives.file, facts, archives.server))
     {
         protocol.setPace(pace);
     }

@@ -7,13 +7,14 @@ namespace {
 struct EndName {
     ReadingEnd end;
     const char* key;
+    const wchar_t* wideKey; // compared with a wxString without converting
 };
 
 const EndName EndNames[] = {
-    {ReadingEnd::Interrupted, "interrupted"},
-    {ReadingEnd::Complete, "complete"},
-    {ReadingEnd::Cancelled, "cancelled"},
-    {ReadingEnd::Failed, "failed"},
+    {ReadingEnd::Interrupted, "interrupted", L"interrupted"},
+    {ReadingEnd::Complete, "complete", L"complete"},
+    {ReadingEnd::Cancelled, "cancelled", L"cancelled"},
+    {ReadingEnd::Failed, "failed", L"failed"},
 };
 
 } // namespace
@@ -30,7 +31,7 @@ const char* ReadingEndKey(ReadingEnd end)
 ReadingEnd ReadingEndFromKey(const wxString& key)
 {
     for (const EndName& name : EndNames) {
-        if (key == name.key)
+        if (key == name.wideKey)
             return name.end;
     }
     return ReadingEnd::Interrupted;

@@ -346,11 +346,11 @@ void FileArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& 
         .Run();
 }
 
-std::vector<ReadingSummary> FileArchive::List(const ReadingFilter& filter) const
+void FileArchive::EachReading(const ReadingFilter& filter,
+                              const std::function<void(const ReadingSummary&)>& take) const
 {
-    std::vector<ReadingSummary> list;
     if (!m_db)
-        return list;
+        return;
     // A file of the first layout knows no stations: only the empty one.
     const std::string station = m_version < 2 ? "''" : "station";
     SqliteStatement rows(*m_db, (SummaryQuery() + "WHERE (?1 = '' OR " + station
@@ -360,8 +360,7 @@ std::vector<ReadingSummary> FileArchive::List(const ReadingFilter& filter) const
         .Bind(2, filter.port)
         .Bind(3, filter.since.IsValid() ? Milliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
     while (rows.Step())
-        list.push_back(SummaryOf(rows));
-    return list;
+        take(SummaryOf(rows));
 }
 
 std::optional<ReadingSummary> FileArchive::Find(std::int64_t reading) const
@@ -387,65 +386,60 @@ std::optional<ReadingSummary> FileArchive::LastComplete(const wxString& port) co
     return SummaryOf(row);
 }
 
-std::vector<wxString> FileArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
+std::vector<ReadingArchive::KeptTable> FileArchive::KeptTables(std::int64_t reading) const
 {
-    // A table of the unit holds at most 65,535 records.
-    if (count > 0xFFFF)
-        throw ArchiveError(_("the archive is damaged"));
-    std::vector<wxString> texts(count);
+    std::vector<KeptTable> kept;
     if (!m_db)
-        return texts;
-    SqliteStatement link(*m_db, "SELECT earlier_reading, taken FROM tables WHERE reading = ? AND number = ?");
-    SqliteStatement rows(*m_db, "SELECT idx, text FROM records WHERE reading = ? AND table_number = ? "
-                                "AND idx >= ? AND idx < ?");
-    // Each reading holds its own records from where it took the earlier
-    // reading's up; the earlier ones come from that reading, and so on.
-    unsigned end = count;
-    while (end > 0 && reading != 0) {
-        link.Bind(1, reading).Bind(2, std::int64_t{table});
-        std::int64_t earlier = 0;
-        unsigned taken = 0;
-        if (link.Step()) {
-            earlier = link.Integer(0);
-            taken = static_cast<unsigned>(std::min<std::int64_t>(link.Integer(1), end));
-        }
-        link.Reset();
-        // Records are taken from earlier readings only: a reference to a
-        // later one is damage, and would never end.
-        if (taken > 0 && (earlier <= 0 || earlier >= reading))
-            throw ArchiveError(_("the archive is damaged"));
-        rows.Bind(1, reading).Bind(2, std::int64_t{table}).Bind(3, std::int64_t{taken}).Bind(4, std::int64_t{end});
-        while (rows.Step()) {
-            const std::int64_t index = rows.Integer(0);
-            if (index < 0 || index >= static_cast<std::int64_t>(texts.size()))
-                throw ArchiveError(_("the archive is damaged"));
-            texts[static_cast<std::size_t>(index)] = rows.Text(1);
-        }
-        rows.Reset();
-        end = taken;
-        reading = earlier;
-    }
-    return texts;
+        return kept;
+    SqliteStatement tables(*m_db,
+                           "SELECT number, header, unit_count, kept FROM tables WHERE reading = ? ORDER BY number");
+    tables.Bind(1, reading);
+    while (tables.Step())
+        kept.push_back({static_cast<unsigned>(tables.Integer(0)), tables.Text(1),
+                        static_cast<unsigned>(tables.Integer(2)), tables.Integer(3)});
+    return kept;
 }
 
-ReportLines FileArchive::Lines(std::int64_t reading) const
+std::vector<std::int64_t> FileArchive::Unsent() const
 {
-    ReportLines lines;
+    std::vector<std::int64_t> readings;
+    if (!m_db || m_version < 2)
+        return readings;
+    SqliteStatement rows(*m_db, "SELECT id FROM readings WHERE sent = 0 ORDER BY id");
+    while (rows.Step())
+        readings.push_back(rows.Integer(0));
+    return readings;
+}
+
+void FileArchive::MarkSent(std::int64_t reading)
+{
+    Transaction([&] {
+        SqliteStatement mark(*m_db, "UPDATE readings SET sent = 1 WHERE id = ?");
+        mark.Bind(1, reading).Run();
+    });
+}
+
+ReadingArchive::TableLink FileArchive::LinkOf(std::int64_t reading, unsigned table) const
+{
     if (!m_db)
-        return lines;
-    SqliteStatement tables(*m_db, "SELECT number, header, kept FROM tables WHERE reading = ? ORDER BY number");
-    tables.Bind(1, reading);
-    while (tables.Step()) {
-        lines.push_back(tables.Text(1));
-        const std::int64_t kept = tables.Integer(2);
-        if (kept < 0 || kept > 0xFFFF)
-            throw ArchiveError(_("the archive is damaged"));
-        std::vector<wxString> records
-            = Records(reading, static_cast<unsigned>(tables.Integer(0)), static_cast<unsigned>(kept));
-        lines.insert(lines.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
-        lines.emplace_back();
-    }
-    return lines;
+        return {};
+    SqliteStatement link(*m_db, "SELECT earlier_reading, taken FROM tables WHERE reading = ? AND number = ?");
+    link.Bind(1, reading).Bind(2, std::int64_t{table});
+    if (!link.Step())
+        return {};
+    return {link.Integer(0), link.Integer(1)};
+}
+
+void FileArchive::OwnRecords(std::int64_t reading, unsigned table, unsigned from, unsigned to,
+                             const std::function<void(std::int64_t, const wxString&)>& take) const
+{
+    if (!m_db)
+        return;
+    SqliteStatement rows(*m_db, "SELECT idx, text FROM records WHERE reading = ? AND table_number = ? "
+                                "AND idx >= ? AND idx < ?");
+    rows.Bind(1, reading).Bind(2, std::int64_t{table}).Bind(3, std::int64_t{from}).Bind(4, std::int64_t{to});
+    while (rows.Step())
+        take(rows.Integer(0), rows.Text(1));
 }
 
 std::optional<ReadingArchive::EarlierTable> FileArchive::FindEarlierTable(unsigned number, const wxString& header,
@@ -462,7 +456,3 @@ std::optional<ReadingArchive::EarlierTable> FileArchive::FindEarlierTable(unsign
     return EarlierTable{row.Integer(0), static_cast<unsigned>(row.Integer(1))};
 }
 
-std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access)
-{
-    return std::make_unique<FileArchive>(place, access);
-}

@@ -38,13 +38,24 @@ public:
                     const std::vector<ArchivedRecord>& records, ReadingEnd end, const wxString& error,
                     const wxDateTime& ended) override;
 
-    std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const override;
+    void EachReading(const ReadingFilter& filter,
+                     const std::function<void(const ReadingSummary&)>& take) const override;
     std::optional<ReadingSummary> Find(std::int64_t reading) const override;
     std::optional<ReadingSummary> LastComplete(const wxString& port) const override;
-    ReportLines Lines(std::int64_t reading) const override;
     std::optional<EarlierTable> FindEarlierTable(unsigned number, const wxString& header, unsigned maxCount,
                                                  std::int64_t excluding) const override;
-    std::vector<wxString> Records(std::int64_t reading, unsigned table, unsigned count) const override;
+
+    std::vector<KeptTable> KeptTables(std::int64_t reading) const override;
+
+    // The readings the archive server does not hold yet, oldest first, and
+    // the mark that it holds one.
+    std::vector<std::int64_t> Unsent() const;
+    void MarkSent(std::int64_t reading);
+
+protected:
+    TableLink LinkOf(std::int64_t reading, unsigned table) const override;
+    void OwnRecords(std::int64_t reading, unsigned table, unsigned from, unsigned to,
+                    const std::function<void(std::int64_t, const wxString&)>& take) const override;
 
 private:
     void CheckFile() const;

@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,14 +37,18 @@ public:
                             const wxDateTime& ended) = 0;
 
     // The kept readings that pass the filter, newest first.
-    virtual std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const = 0;
+    std::vector<ReadingSummary> List(const ReadingFilter& filter = ReadingFilter()) const;
+    // The same, handed to `take` one by one as they are read: however many
+    // there are, they are never all held at once.
+    virtual void EachReading(const ReadingFilter& filter,
+                             const std::function<void(const ReadingSummary&)>& take) const = 0;
     virtual std::optional<ReadingSummary> Find(std::int64_t reading) const = 0;
     // The newest complete reading from the port.
     virtual std::optional<ReadingSummary> LastComplete(const wxString& port) const = 0;
 
     // The report lines of a reading, as the reading collected them: per
     // table its header, its records and an empty line.
-    virtual ReportLines Lines(std::int64_t reading) const = 0;
+    ReportLines Lines(std::int64_t reading) const;
 
     // The newest kept table of that number and header holding at least one
     // and at most `maxCount` records, in a reading other than `excluding`.
@@ -53,11 +58,41 @@ public:
     };
     virtual std::optional<EarlierTable> FindEarlierTable(unsigned number, const wxString& header, unsigned maxCount,
                                                          std::int64_t excluding) const = 0;
-    // Records 0 .. count - 1 of a kept table.
-    virtual std::vector<wxString> Records(std::int64_t reading, unsigned table, unsigned count) const = 0;
+    // Records 0 .. count - 1 of a kept table; empty where none is kept.
+    std::vector<wxString> Records(std::int64_t reading, unsigned table, unsigned count) const;
+    // Each kept record of 0 .. count - 1 of a table, handed to `take` as
+    // (index, text), whichever reading holds it.
+    void EachRecord(std::int64_t reading, unsigned table, unsigned count,
+                    const std::function<void(std::int64_t, const wxString&)>& take) const;
+
+    // The tables of a reading, by number.
+    struct KeptTable {
+        unsigned number = 0;
+        wxString header;
+        unsigned unitCount = 0;
+        std::int64_t kept = 0; // one past its last record
+    };
+    virtual std::vector<KeptTable> KeptTables(std::int64_t reading) const = 0;
+
+protected:
+    // What Records is made of, as each archive keeps it.
+    // Where a table's first `taken` records come from: reading `earlier`.
+    struct TableLink {
+        std::int64_t earlier = 0;
+        std::int64_t taken = 0;
+    };
+    virtual TableLink LinkOf(std::int64_t reading, unsigned table) const = 0;
+    // The records a reading holds itself of a table, with index in
+    // [from, to), handed to `take` as (index, text).
+    virtual void OwnRecords(std::int64_t reading, unsigned table, unsigned from, unsigned to,
+                            const std::function<void(std::int64_t, const wxString&)>& take) const = 0;
 };
 
-// The archive at `place`: for now always a file (see FileArchive).
+// The archive at `place`: a server for a "postgresql://" URL or libpq's
+// key=value pairs (see ServerArchive), else a file (see FileArchive).
 std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access);
+// The place for the operator's eyes: a file's path, or the server without
+// its password.
+wxString DescribeArchive(const wxString& place);
 
 #endif

@@ -60,8 +60,12 @@ void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
         a.command = CliArguments::Command::ArchiveList;
         return;
     }
+    if (what == "sync") {
+        a.command = CliArguments::Command::ArchiveSync;
+        return;
+    }
     if (what != "export")
-        throw std::invalid_argument("archive needs list or export N");
+        throw std::invalid_argument("archive needs list, export N or sync");
     a.command = CliArguments::Command::ArchiveExport;
     const std::string number = args.size() > 2 ? args[2] : std::string();
     if (number.empty() || number.size() > 18
@@ -80,6 +84,7 @@ const char* CliArguments::usage()
            "  or:  morva_reporter_cli archive list [--station NAME] [--port PORT] [--since YYYY-MM-DD]\n"
            "                                       [--archive FILE]\n"
            "  or:  morva_reporter_cli archive export N [--format F] [--folder DIR] [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive sync [--archive URL]\n"
            "  or:  morva_reporter_cli --help | --version\n"
            "\n"
            "Commands:\n"
@@ -92,6 +97,8 @@ const char* CliArguments::usage()
            "                 of a port, or begun on that day or later\n"
            "  archive export N\n"
            "                 write the report of kept reading N and print its path\n"
+           "  archive sync   send the archive server the readings this computer kept while it\n"
+           "                 could not be reached\n"
            "\n"
            "Options:\n"
            "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
@@ -106,7 +113,10 @@ const char* CliArguments::usage()
            "                 line: read each answer as soon as it has arrived\n"
            "  --yes          clear: erase without asking\n"
            "  --archive FILE keep readings in FILE (default: [archive] path= of morva_reporter.ini,\n"
-           "                 else MORVA_Reporter/archive.sqlite in the user's data folder)\n"
+           "                 else MORVA_Reporter/archive.sqlite in the user's data folder);\n"
+           "                 a postgresql:// URL or libpq's key=value pairs name an archive server\n"
+           "                 instead of url= of [archive], which shares the readings of stations;\n"
+           "                 archive list and export read the server when one is named\n"
            "  --no-archive   read, clear: keep no reading in the archive\n"
            "  --only-new     read: take from the archive the records it already holds and read\n"
            "                 only the new ones from the unit\n"
@@ -148,7 +158,9 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
     else
         throw std::invalid_argument("unknown command '" + command + "'");
 
-    const std::size_t first = a.command == Command::ArchiveExport ? 3 : a.command == Command::ArchiveList ? 2 : 1;
+    const std::size_t first = a.command == Command::ArchiveExport                                     ? 3
+        : a.command == Command::ArchiveList || a.command == Command::ArchiveSync ? 2
+                                                                                : 1;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
         auto value = [&]() -> const std::string& {
@@ -159,7 +171,7 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         const bool reading = a.command == Command::Read;
         const bool exporting = a.command == Command::ArchiveExport;
         const bool listing = a.command == Command::ArchiveList;
-        const bool archiving = exporting || listing;
+        const bool archiving = exporting || listing || a.command == Command::ArchiveSync;
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;

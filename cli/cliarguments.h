@@ -9,7 +9,7 @@
 
 // The command line of the headless reader.
 struct CliArguments {
-    enum class Command { Read, Clear, Ports, ArchiveList, ArchiveExport, Help, Version };
+    enum class Command { Read, Clear, Ports, ArchiveList, ArchiveExport, ArchiveSync, Help, Version };
 
     Command command = Command::Help;
     std::optional<std::string> port;

@@ -8,9 +8,12 @@
 
 #include "archive/archiveerror.h"
 #include "archive/archivesettings.h"
+#include "archive/archivesync.h"
+#include "archive/filearchive.h"
 #include "archive/keptreadingnote.h"
 #include "archive/readingarchive.h"
 #include "archive/readingrecorder.h"
+#include "archive/serverarchive.h"
 #include "reading/clearunitmemory.h"
 #include "reading/desktop.h"
 #include "reading/languagetable.h"
@@ -156,14 +159,19 @@ int listPorts(const Settings& settings)
     return ExitOk;
 }
 
-// The archive of readings of the command line and the settings. For a
-// reading or clearing empty when readings are not kept.
-wxString archiveFile(const CliArguments& args, const Settings& settings, bool keeping)
+wxString givenArchive(const CliArguments& args)
 {
-    if (args.archive)
-        return wxString::FromUTF8(args.archive->c_str());
+    return args.archive ? wxString::FromUTF8(args.archive->c_str()) : wxString();
+}
+
+// Where a reading or clearing keeps its reading, from the command line and
+// the settings: none when readings are not kept.
+ArchiveSettings::Places readingArchives(const CliArguments& args, const Settings& settings)
+{
     const ArchiveSettings archive = ArchiveSettings::FromConfig(settings.config());
-    return keeping && (args.noArchive || !archive.keep) ? wxString() : archive.File();
+    if (!args.archive && (args.noArchive || !archive.keep))
+        return {};
+    return archive.ForReading(givenArchive(args));
 }
 
 // Tells the operator where the report is: the message on standard error,
@@ -199,37 +207,85 @@ ReadingFilter readingFilter(const CliArguments& args)
     return filter;
 }
 
-int listReadings(const CliArguments& args, const wxString& file)
+int listReadings(const CliArguments& args, const ReadingArchive& archive)
 {
+    // A terminal gets columns aligned over all readings; a script gets each
+    // line as it is read, however many there are.
+    if (::isatty(STDOUT_FILENO) != 0)
+        std::fputs(ReadingTable(archive.List(readingFilter(args)), true).c_str(), stdout);
+    else
+        archive.EachReading(readingFilter(args),
+                            [](const ReadingSummary& reading) { std::fputs(ReadingLine(reading).c_str(), stdout); });
+    return ExitOk;
+}
+
+int exportReading(const CliArguments& args, const Settings& settings, const ReadingArchive& archive)
+{
+    const std::optional<ReadingSummary> reading = archive.Find(args.reading);
+    if (!reading) {
+        printError(wxString::Format(_("The archive holds no reading number %lld."), args.reading));
+        return ExitFailed;
+    }
+    const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
+    return announceReport(GenerateReport(archive.Lines(reading->id), reading->tableCount, args.format, folder,
+                                         reading->started),
+                          false)
+        ? ExitOk
+        : ExitFailed;
+}
+
+// archive list and archive export: the server of the settings, else this
+// computer's file, unless --archive names another.
+int readArchive(const CliArguments& args, const Settings& settings)
+{
+    const ArchiveSettings archives = ArchiveSettings::FromConfig(settings.config());
+    const wxString place = archives.ForListing(givenArchive(args));
+    if (place.empty()) {
+        printError("no archive: give --archive FILE");
+        return ExitUsage;
+    }
     try {
-        const std::unique_ptr<ReadingArchive> archive = OpenArchive(file, ReadingArchive::Access::Read);
-        std::fputs(ReadingTable(archive->List(readingFilter(args)), ::isatty(STDOUT_FILENO) != 0).c_str(), stdout);
-        return ExitOk;
+        wxString note;
+        const std::unique_ptr<ReadingArchive> archive = archives.OpenForListing(givenArchive(args), note);
+        if (!note.empty())
+            printError(note);
+        return args.command == CliArguments::Command::ArchiveList ? listReadings(args, *archive)
+                                                                   : exportReading(args, settings, *archive);
     } catch (const ArchiveError& e) {
-        printError(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()));
+        printError(wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), e.reason()));
         return ExitFailed;
     }
 }
 
-int exportReading(const CliArguments& args, const Settings& settings, const wxString& file)
+// Sends what the archive server lacks of this station's archive file.
+int syncArchive(const CliArguments& args, const Settings& settings)
 {
-    try {
-        const std::unique_ptr<ReadingArchive> archive = OpenArchive(file, ReadingArchive::Access::Read);
-        const std::optional<ReadingSummary> reading = archive->Find(args.reading);
-        if (!reading) {
-            printError(wxString::Format(_("The archive holds no reading number %lld."), args.reading));
-            return ExitFailed;
-        }
-        const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
-        return announceReport(GenerateReport(archive->Lines(reading->id), reading->tableCount, args.format, folder,
-                                             reading->started),
-                              false)
-            ? ExitOk
-            : ExitFailed;
-    } catch (const ArchiveError& e) {
-        printError(wxString::Format(_("The archive %s cannot be read: %s"), file, e.reason()));
-        return ExitFailed;
+    const ArchiveSettings::Places places
+        = ArchiveSettings::FromConfig(settings.config()).ForReading(givenArchive(args));
+    if (places.server.empty()) {
+        printError("no archive server: give --archive postgresql://... or url= in [archive]");
+        return ExitUsage;
     }
+    std::atomic<bool> stop{false};
+    ArchiveSync::Outcome outcome;
+    try {
+        FileArchive local(places.file, ReadingArchive::Access::Write);
+        ServerArchive server(places.server, ReadingArchive::Access::Write);
+        outcome = ArchiveSync::SendUnsent(local, server, stop);
+    } catch (const ArchiveError& e) {
+        outcome.error = e.reason();
+    }
+    std::fprintf(stderr, "%s\n",
+                 wxString::Format(wxPLURAL("%u reading sent to the archive server %s.",
+                                           "%u readings sent to the archive server %s.", outcome.sent),
+                                  outcome.sent, DescribeArchive(places.server))
+                     .utf8_str()
+                     .data());
+    if (outcome.error.empty())
+        return ExitOk;
+    printError(wxString::Format(_("The archive server %s cannot take the readings: %s"),
+                                DescribeArchive(places.server), outcome.error));
+    return ExitFailed;
 }
 
 int readUnit(const CliArguments& args, const Settings& settings, const ChosenPort& port,
@@ -257,11 +313,13 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
         if (announceReport(outcome, args.open))
             result = ExitOk;
     });
-    const wxString archive = archiveFile(args, settings, true);
+    const ArchiveSettings::Places archives = readingArchives(args, settings);
     const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), args.baud,
                              morva_velox::paceName(*args.pace), MORVA_VERSION,
                              ArchiveSettings::FromConfig(settings.config()).Station()};
-    ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, facts);
+    ReadingRecorder recorder = archives.file.empty() && archives.server.empty()
+        ? ReadingRecorder()
+        : ReadingRecorder(archives.file, facts, archives.server);
     reader = std::make_unique<MemoryReader>(host, protocol, &recorder, args.onlyNew);
 
 #ifdef _WIN32
@@ -300,7 +358,7 @@ int clearUnit(const CliArguments& args, const Settings& settings, const ChosenPo
             printError("clearing needs a terminal to confirm, or --yes");
             return ExitUsage;
         }
-        const wxString keptNote = KeptReadingNote(archiveFile(args, settings, true), port.name);
+        const wxString keptNote = KeptReadingNote(readingArchives(args, settings).file, port.name);
         if (!confirmClear(port, keptNote)) {
             std::fprintf(stderr, "Nothing cleared.\n");
             return ExitFailed;
@@ -363,15 +421,10 @@ int main(int argc, char** argv)
         return listPorts(settings);
     if (!args.pace)
         args.pace = settings.pace();
-    if (args.command == CliArguments::Command::ArchiveList || args.command == CliArguments::Command::ArchiveExport) {
-        const wxString file = archiveFile(args, settings, false);
-        if (file.empty()) {
-            printError("no archive: give --archive FILE");
-            return ExitUsage;
-        }
-        return args.command == CliArguments::Command::ArchiveList ? listReadings(args, file)
-                                                                   : exportReading(args, settings, file);
-    }
+    if (args.command == CliArguments::Command::ArchiveSync)
+        return syncArchive(args, settings);
+    if (args.command == CliArguments::Command::ArchiveList || args.command == CliArguments::Command::ArchiveExport)
+        return readArchive(args, settings);
 
     ChosenPort port;
     try {

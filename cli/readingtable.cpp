@@ -53,3 +53,5 @@ std::string ReadingTable(const std::vector<ReadingSummary>& readings, bool forTe
         rows.push_back(rowOf(reading));
     return forTerminal ? AlignedColumns(rows) : TabSeparated(rows);
 }
+
+std::string ReadingLine(const ReadingSummary& reading) { return TabSeparated({rowOf(reading)}); }

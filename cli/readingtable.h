@@ -11,5 +11,7 @@
 // columns are aligned under a heading; otherwise separated by tabs, for
 // scripts. Empty when there are none.
 std::string ReadingTable(const std::vector<ReadingSummary>& readings, bool forTerminal);
+// One reading's line for scripts, as ReadingTable makes it.
+std::string ReadingLine(const ReadingSummary& reading);
 
 #endif

@@ -15,6 +15,11 @@ packages=(
   libserialport-dev
   # the archive of readings
   libsqlite3-dev
+  # the archive's server home: libpq to reach PostgreSQL, and the server
+  # itself (initdb, pg_ctl, postgres under /usr/lib/postgresql/<version>/bin)
+  # for the throwaway clusters the tests start; its own cluster is left alone
+  libpq-dev
+  postgresql
   # the manual pages (help2man); the package's checks (lintian, appstreamcli,
   # desktop-file-validate)
   help2man lintian appstream desktop-file-utils

@@ -2,7 +2,7 @@
 // new records are read, and how fast kept readings are listed and made into
 // reports again.
 //
-//   archive_bench [--quick] [folder]
+//   archive_bench [--quick] [--server] [folder]
 //
 // 1. 1,000 records of 60 characters at 115200 baud in the line pace, read
 //    with and without the archive, side by side.
@@ -14,6 +14,10 @@
 //    the archive grows a reading, against the new records' text.
 // 4. archive export of 8 tables x 65,535 records to csv, and archive list
 //    over 10,000 kept readings, each by the headless reader.
+// 5. With an archive server (a throwaway PostgreSQL cluster): the 1,000
+//    records of 1. kept in the file alone and in the file and on the
+//    server, side by side; archive list over 100,000 readings kept on the
+//    server. --server runs this alone.
 #include "archive/filearchive.h"
 #include "archive/readinguuid.h"
 #include "archive/readingrecorder.h"
@@ -24,6 +28,7 @@
 #include "buslib/protocol/serialportveloxprotocol.h"
 #include "tools/unitsim/linemodel.h"
 #include "tools/unitsim/simulatedunit.h"
+#include "tests/support/postgrescluster.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -138,8 +143,9 @@ struct Timed {
 };
 
 // One reading of the unit at 115200 baud in the line pace; kept in
-// `archive` unless it is empty.
-Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, unsigned baud = 115200)
+// `archive` unless it is empty, and on `server` unless that is.
+Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, unsigned baud = 115200,
+               const wxString& server = wxString())
 {
     morva_sim::SimulatedUnit unit(memory);
     unit.setLineBaud(baud);
@@ -153,7 +159,7 @@ Timed readOnce(const UnitMemory& memory, const wxString& archive, bool onlyNew, 
     Timed t;
     const auto opening = std::chrono::steady_clock::now();
     {
-        ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, Facts);
+        ReadingRecorder recorder = archive.empty() ? ReadingRecorder() : ReadingRecorder(archive, Facts, server);
         // The reading proper starts once the archive is open.
         const auto t0 = std::chrono::steady_clock::now();
         t.openMs = Ms(t0 - opening).count();
@@ -205,22 +211,89 @@ double runCli(const std::string& arguments)
 
 const char* verdict(bool met) { return met ? "met" : "MISSED"; }
 
+bool serverRowsOn(const wxString& folder, bool quick);
+
+// 5. The archive server.
+bool serverRows(const wxString& folder, bool quick)
+{
+    const std::string why = morva_test::PostgresCluster::unavailableReason();
+    if (!why.empty()) {
+        std::printf("archive server rows left out: %s\n", why.c_str());
+        return true;
+    }
+    try {
+        return serverRowsOn(folder, quick);
+    } catch (const std::exception& e) {
+        std::printf("archive server rows failed: %s\n", e.what());
+        return false;
+    }
+}
+
+bool serverRowsOn(const wxString& folder, bool quick)
+{
+    morva_test::PostgresCluster cluster;
+    const wxString server = wxString::FromUTF8(cluster.passwordConnection());
+    const UnitMemory memory = tableOf(1000);
+    double fileOnly = 0, both = 0;
+    bool ok = true;
+    for (int round = 0; round < (quick ? 1 : 3); ++round) {
+        const Timed a = readOnce(memory, folder + "/file-only.sqlite", false);
+        const Timed b = readOnce(memory, folder + "/with-server.sqlite", false, 115200, server);
+        ok = ok && a.ok && b.ok;
+        fileOnly = round == 0 ? a.ms + a.openMs : std::min(fileOnly, a.ms + a.openMs);
+        both = round == 0 ? b.ms + b.openMs : std::min(both, b.ms + b.openMs);
+    }
+    const double cost = 100.0 * (both - fileOnly) / fileOnly;
+    const bool keepMet = ok && cost <= 2.0;
+    std::printf("1,000 records, 115200 baud, line pace: %.0f ms kept in the file, %.0f ms in the file and on the "
+                "server: %+.2f %% (target <= 2 %%): %s\n",
+                fileOnly, both, cost, verdict(keepMet));
+    std::fflush(stdout);
+
+    // 100,000 readings of 20 stations, each of one table of 3 records.
+    cluster.execute(
+        "INSERT INTO morva_readings(uuid, station, started, port, device, baud, pace, version) "
+        "SELECT gen_random_uuid(), 'lab-' || (i % 20), 1796900520000 + i::bigint * 60000, 'COM1', '/dev/ttyUSB0', "
+        "115200, 'line', 'bench' FROM generate_series(1, 100000) i;"
+        "INSERT INTO morva_tables(reading, number, header, unit_count) "
+        "SELECT id, 0, 'No.', 3 FROM morva_readings WHERE station LIKE 'lab-%';"
+        "INSERT INTO morva_records(reading, table_number, idx, text) SELECT id, 0, k, 'record' "
+        "FROM morva_readings, generate_series(0, 2) k WHERE station LIKE 'lab-%';"
+        "INSERT INTO morva_ends(reading, ended, outcome, error, table_count, record_count) "
+        "SELECT id, started + 5000, 'complete', '', 1, 3 FROM morva_readings WHERE station LIKE 'lab-%';"
+        "ANALYZE");
+    const double listMs = runCli("archive list --archive \"" + cluster.passwordConnection() + "\"");
+    const double stationMs
+        = runCli("archive list --station lab-7 --archive \"" + cluster.passwordConnection() + "\"");
+    const bool listMet = listMs >= 0 && listMs < 500 && stationMs >= 0 && stationMs < 500;
+    std::printf("archive list over 100,000 readings kept on the server: %.0f ms, of one station's 5,000: "
+                "%.0f ms (target < 500): %s\n",
+                listMs, stationMs, verdict(listMet));
+    return keepMet && listMet;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     wxInitializer initializer;
     bool quick = false;
+    bool serverOnly = false;
     wxString folder = wxFileName::GetTempDir() + "/morva_archive_bench";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
+        else if (std::strcmp(argv[i], "--server") == 0)
+            serverOnly = true;
         else
             folder = wxString::FromUTF8(argv[i]);
     }
     wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     bool allMet = true;
+
+    if (serverOnly)
+        return serverRows(folder, quick) ? 0 : 1;
 
     // 1. The cost of keeping: three readings each way, taken in turn, the
     // fastest of each counted, so that the machine's other work weighs on
@@ -320,9 +393,9 @@ int main(int argc, char** argv)
             const SqliteConnection db(many, SqliteConnection::Mode::ReadWrite, 1000);
             db.Execute("BEGIN");
             SqliteStatement copy(db, "INSERT INTO readings(started, ended, port, device, baud, pace, version, "
-                                     "outcome, error, table_count, record_count) SELECT started, ended, port, "
-                                     "device, baud, pace, version, outcome, error, table_count, record_count "
-                                     "FROM readings WHERE id = 1");
+                                     "outcome, error, table_count, record_count, station, uuid) SELECT started, "
+                                     "ended, port, device, baud, pace, version, outcome, error, table_count, "
+                                     "record_count, station, lower(hex(randomblob(16))) FROM readings WHERE id = 1");
             for (int i = 1; i < 10000; ++i)
                 copy.Run();
             db.Execute("COMMIT");
@@ -333,6 +406,7 @@ int main(int argc, char** argv)
                     verdict(listMet));
         allMet = allMet && exportMet && listMet;
     }
+    allMet = serverRows(folder, quick) && allMet;
     wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     return allMet ? 0 : 1;
 }

@@ -1,0 +1,81 @@
+#include "archive/readingarchive.h"
+
+#include "archive/archiveerror.h"
+#include "archive/filearchive.h"
+#include "archive/pgconnection.h"
+#include "archive/serverarchive.h"
+
+#include <wx/intl.h>
+
+#include <algorithm>
+#include <iterator>
+
+std::vector<ReadingSummary> ReadingArchive::List(const ReadingFilter& filter) const
+{
+    std::vector<ReadingSummary> list;
+    EachReading(filter, [&list](const ReadingSummary& reading) { list.push_back(reading); });
+    return list;
+}
+
+std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
+{
+    // A table of the unit holds at most 65,535 records.
+    if (count > 0xFFFF)
+        throw ArchiveError(_("the archive is damaged"));
+    std::vector<wxString> texts(count);
+    EachRecord(reading, table, count, [&texts](std::int64_t index, const wxString& text) {
+        texts[static_cast<std::size_t>(index)] = text;
+    });
+    return texts;
+}
+
+void ReadingArchive::EachRecord(std::int64_t reading, unsigned table, unsigned count,
+                                const std::function<void(std::int64_t, const wxString&)>& take) const
+{
+    if (count > 0xFFFF)
+        throw ArchiveError(_("the archive is damaged"));
+    // Each reading holds its own records from where it took the earlier
+    // reading's up; the earlier ones come from that reading, and so on.
+    unsigned end = count;
+    while (end > 0 && reading != 0) {
+        const TableLink link = LinkOf(reading, table);
+        const unsigned taken = static_cast<unsigned>(std::clamp<std::int64_t>(link.taken, 0, end));
+        // Records are taken from earlier readings only: a reference to a
+        // later one is damage, and would never end.
+        if (taken > 0 && (link.earlier <= 0 || link.earlier >= reading))
+            throw ArchiveError(_("the archive is damaged"));
+        OwnRecords(reading, table, taken, end, [&](std::int64_t index, const wxString& text) {
+            if (index < 0 || index >= count)
+                throw ArchiveError(_("the archive is damaged"));
+            take(index, text);
+        });
+        end = taken;
+        reading = link.earlier;
+    }
+}
+
+ReportLines ReadingArchive::Lines(std::int64_t reading) const
+{
+    ReportLines lines;
+    for (const KeptTable& table : KeptTables(reading)) {
+        lines.push_back(table.header);
+        if (table.kept < 0 || table.kept > 0xFFFF)
+            throw ArchiveError(_("the archive is damaged"));
+        std::vector<wxString> records = Records(reading, table.number, static_cast<unsigned>(table.kept));
+        lines.insert(lines.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+        lines.emplace_back();
+    }
+    return lines;
+}
+
+std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access)
+{
+    if (PgConnection::IsServerPlace(place))
+        return std::make_unique<ServerArchive>(place, access);
+    return std::make_unique<FileArchive>(place, access);
+}
+
+wxString DescribeArchive(const wxString& place)
+{
+    return PgConnection::IsServerPlace(place) ? PgConnection::Describe(place) : place;
+}
