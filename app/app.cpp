@@ -1,8 +1,6 @@
 #include "app/app.h"
 
 #include "app/mainframe.h"
-#include "archive/archivesettings.h"
-#include "archive/backgroundsync.h"
 #include "reading/settingsfile.h"
 
 #include <wx/log.h>
@@ -50,10 +48,6 @@ bool App::OnInit()
     AddCatalog("MORVA_Reporter");
     SetVendorName("MORVA Software");
     SetAppName(_("MORVA_Reporter"));
-
-    const ArchiveSettings archive = ArchiveSettings::FromConfig(Config());
-    if (archive.keep && !archive.url.empty() && !archive.File().empty())
-        m_sync = std::make_unique<BackgroundSync>(archive.File(), archive.url);
 
     auto* frame = new MainFrame(m_settings, Config(), m_ports); // the window hierarchy owns it
     frame->Show();
@@ -107,7 +101,6 @@ int App::OnExit()
     // has to say goes to standard error, never into a box nobody can close.
     delete wxLog::SetActiveTarget(new wxLogStderr);
     ReleaseTerminationSignals();
-    m_sync.reset();
     m_instanceChecker.reset();
     SaveLanguage();
     return gwxApp::OnExit();

@@ -12,7 +12,6 @@ class wxSingleInstanceChecker;
 
 // The MORVA_Reporter application: one instance per user, the settings file
 // "morva_reporter.ini" in the working directory, and the main window.
-class BackgroundSync;
 
 class App : public gwxApp {
 public:
@@ -36,7 +35,6 @@ private:
 
     std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
     // Sends the archive server the readings it missed, from the start on.
-    std::unique_ptr<BackgroundSync> m_sync;
     Settings m_settings;
     morva_velox::SystemPortEnumerator m_ports;
     std::vector<unsigned> m_signalSources;

@@ -1,6 +1,7 @@
 #include "app/mainframe.h"
 
 #include "archive/archiveerror.h"
+#include "archive/archiveoutbox.h"
 #include "archive/archivesettings.h"
 #include "archive/keptreadingnote.h"
 #include "archive/readingarchive.h"
@@ -164,6 +165,12 @@ MainFrame::MainFrame(Settings& settings, const wxConfigBase* config,
 
     CentreOnScreen();
     m_portWatchTimer.Start(m_watchTiming.periodMs);
+
+    // Sends the archive server what it missed before, then each reading as
+    // it is kept.
+    const ArchiveSettings::Places archives = Archives();
+    if (!archives.file.empty() && !archives.server.empty())
+        m_outbox = std::make_shared<ArchiveOutbox>(archives.file, archives.server);
 }
 
 MainFrame::~MainFrame()
@@ -306,8 +313,7 @@ void MainFrame::OnOnlyNew(wxCommandEvent&)
 
 ArchiveSettings::Places MainFrame::Archives() const
 {
-    const ArchiveSettings archive = ArchiveSettings::FromConfig(m_config);
-    return archive.keep ? archive.ForReading() : ArchiveSettings::Places();
+    return ArchiveSettings::FromConfig(m_config).ForReading();
 }
 
 // --- the kept readings
@@ -470,7 +476,7 @@ bool MainFrame::StartReading()
                              morva_velox::paceName(m_settings.pace), MORVA_VERSION,
                              ArchiveSettings::FromConfig(m_config).Station()};
     auto session = std::make_shared<ReadingSession>(port.device, GetBaudRate(), m_settings.pace, *this,
-                                                    Archives(), facts);
+                                                    Archives(), facts, m_outbox);
     if (!session->protocol.isOpen())
         throw PortOpenError(__FILE__, __LINE__, SerialPortErrorText(port, session->protocol, GetBaudRate()));
 

@@ -17,6 +17,7 @@
 #include <string>
 
 class ArchiveError;
+class ArchiveOutbox;
 class GetDataThread;
 class wxCheckBox;
 class wxChoice;
@@ -155,6 +156,10 @@ private:
     const morva_velox::PortEnumerator& m_ports;
     std::unique_ptr<PortMap> m_portMap;
     const PortWatchTiming m_watchTiming;
+    // Feeds the archive server from this computer's archive file; null when
+    // no server is named. Shared with the readings, which tell it of what
+    // they keep.
+    std::shared_ptr<ArchiveOutbox> m_outbox;
 
     wxComboBox* m_portChoice = nullptr;
     wxChoice* m_baudChoice = nullptr;

@@ -6,9 +6,10 @@
 
 #include <cerrno>
 
-ArchiveError::ArchiveError(const wxString& reason)
+ArchiveError::ArchiveError(const wxString& reason, Kind kind)
     : std::runtime_error(reason.utf8_string())
     , m_reason(reason)
+    , m_kind(kind)
 {
 }
 

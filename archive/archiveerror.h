@@ -9,7 +9,12 @@
 // reason for the operator ("the archive is read-only", ...).
 class ArchiveError : public std::runtime_error {
 public:
-    explicit ArchiveError(const wxString& reason);
+    // Whether trying again later may succeed: the archive server was not
+    // reached, its line broke, it was busy past our bounds or we stopped
+    // waiting for it; else the archive refused what was asked of it.
+    enum class Kind { Refused, Unreachable };
+
+    explicit ArchiveError(const wxString& reason, Kind kind = Kind::Refused);
 
     // The reason for an SQLite result code and the system's error number
     // behind it; `detail` is SQLite's own text, used where no reason of
@@ -17,9 +22,11 @@ public:
     static ArchiveError FromSqlite(int code, int systemError, const char* detail);
 
     const wxString& reason() const { return m_reason; }
+    bool IsUnreachable() const { return m_kind == Kind::Unreachable; }
 
 private:
     wxString m_reason;
+    Kind m_kind;
 };
 
 #endif

@@ -32,8 +32,10 @@ wxString ArchiveSettings::File() const { return path.empty() ? DefaultArchivePat
 
 wxString ArchiveSettings::Station() const { return station.empty() ? wxGetHostName() : station; }
 
-ArchiveSettings::Places ArchiveSettings::ForReading(const wxString& given) const
+ArchiveSettings::Places ArchiveSettings::ForReading(const wxString& given, bool turnedOff) const
 {
+    if (given.empty() && (turnedOff || !keep))
+        return {};
     Places places{File(), url};
     if (given.empty())
         return places;

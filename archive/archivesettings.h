@@ -33,13 +33,15 @@ struct ArchiveSettings {
     // `station`, else the computer's host name.
     wxString Station() const;
 
-    // Where a reading is kept: the file and the server (empty: none).
-    // `given` (a file or a server) takes the place of the one of its kind.
+    // Where a reading is kept: the file, and the server the file feeds
+    // (empty: none). `given` (a file or a server) takes the place of the
+    // one of its kind, and keeps the reading even where the settings, or
+    // `turnedOff`, say not to.
     struct Places {
         wxString file;
         wxString server;
     };
-    Places ForReading(const wxString& given = wxString()) const;
+    Places ForReading(const wxString& given = wxString(), bool turnedOff = false) const;
     // Where the kept readings are listed: `given`, else the server, else
     // the file.
     wxString ForListing(const wxString& given = wxString()) const;

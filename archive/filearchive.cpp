@@ -111,6 +111,7 @@ ReadingSummary SummaryOf(const SqliteStatement& row)
 } // namespace
 
 FileArchive::FileArchive(const wxString& path, Access access)
+    : m_path(path)
 {
     const wxLogNull quiet;
     if (wxFileName::FileExists(path)) {

@@ -47,6 +47,8 @@ public:
 
     std::vector<KeptTable> KeptTables(std::int64_t reading) const override;
 
+    const wxString& Path() const { return m_path; }
+
     // The readings the archive server does not hold yet, oldest first, and
     // the mark that it holds one.
     std::vector<std::int64_t> Unsent() const;
@@ -72,6 +74,7 @@ private:
     // "SELECT <the columns of a summary> FROM readings ", for the file's layout.
     std::string SummaryQuery() const;
 
+    wxString m_path;
     std::optional<SqliteConnection> m_db;
     int m_version = SchemaVersion;
 };

@@ -54,6 +54,29 @@ void ReadingArchive::EachRecord(std::int64_t reading, unsigned table, unsigned c
     }
 }
 
+void ReadingArchive::EachRecordFrom(std::int64_t reading, unsigned table, unsigned from, unsigned to,
+                                    const std::function<void(std::int64_t, const wxString&)>& take) const
+{
+    if (to > 0xFFFF)
+        throw ArchiveError(_("the archive is damaged"));
+    // Down the chain of readings that took records from earlier ones, as
+    // far as `from`.
+    unsigned end = to;
+    while (end > from && reading != 0) {
+        const TableLink link = LinkOf(reading, table);
+        const unsigned taken = static_cast<unsigned>(std::clamp<std::int64_t>(link.taken, 0, end));
+        if (taken > 0 && (link.earlier <= 0 || link.earlier >= reading))
+            throw ArchiveError(_("the archive is damaged"));
+        OwnRecords(reading, table, std::max(taken, from), end, [&](std::int64_t index, const wxString& text) {
+            if (index < from || index >= to)
+                throw ArchiveError(_("the archive is damaged"));
+            take(index, text);
+        });
+        end = taken;
+        reading = link.earlier;
+    }
+}
+
 ReportLines ReadingArchive::Lines(std::int64_t reading) const
 {
     ReportLines lines;

@@ -1,10 +1,11 @@
 #include "archive/readingrecorder.h"
 
 #include "archive/archiveerror.h"
-#include "archive/backgroundsync.h"
+#include "archive/archiveoutbox.h"
 #include "archive/filearchive.h"
+#include "archive/keptrecordslookup.h"
+#include "archive/readinglivelock.h"
 #include "archive/readinguuid.h"
-#include "archive/serverarchive.h"
 
 #include <wx/intl.h>
 
@@ -12,39 +13,31 @@
 
 ReadingRecorder::ReadingRecorder() = default;
 
-ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts, const wxString& server)
+ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts,
+                                 std::shared_ptr<ArchiveOutbox> outbox)
+    : m_outbox(std::move(outbox))
 {
-    const wxString uuid = NewReadingUuid();
-    const wxDateTime started = wxDateTime::Now();
-    if (!path.empty()) {
-        try {
-            m_local = std::make_unique<FileArchive>(path, ReadingArchive::Access::Write);
-            m_localReading = m_local->BeginReading(facts, uuid, started);
-            m_keepingLocal = true;
-        } catch (const ArchiveError& e) {
-            m_local.reset();
-            m_localFailure = e.reason();
-        }
-    }
-    if (!server.empty())
-        BeginOnServer(server, facts, uuid);
-    if (!m_keepingLocal && !m_keepingServer)
+    if (path.empty()) {
+        m_failure = _("there is no folder to keep it in");
         return;
-    m_committer = std::thread(&ReadingRecorder::CommitLoop, this);
-    if (m_keepingLocal && m_keepingServer)
-        m_sender = std::make_unique<BackgroundSync>(path, server, m_localReading);
-}
-
-void ReadingRecorder::BeginOnServer(const wxString& server, const ReadingFacts& facts, const wxString& uuid)
-{
-    try {
-        m_server = std::make_unique<ServerArchive>(server, ReadingArchive::Access::Write);
-        m_serverReading = m_server->BeginReading(facts, uuid, wxDateTime::Now());
-        m_keepingServer = true;
-    } catch (const ArchiveError& e) {
-        m_server.reset();
-        m_serverFailure = e.reason();
     }
+    const wxString uuid = NewReadingUuid();
+    try {
+        m_file = std::make_unique<FileArchive>(path, ReadingArchive::Access::Write);
+        // Held from before the reading is in the file until its end is.
+        m_live = std::make_unique<ReadingLiveLock>(path, uuid);
+        m_reading = m_file->BeginReading(facts, uuid, wxDateTime::Now());
+        m_keeping = true;
+    } catch (const ArchiveError& e) {
+        m_file.reset();
+        m_live.reset();
+        m_failure = e.reason();
+        return;
+    }
+    m_lookup = std::make_unique<KeptRecordsLookup>(path, m_outbox ? m_outbox->Server() : wxString(), m_reading);
+    m_committer = std::thread(&ReadingRecorder::CommitLoop, this);
+    if (m_outbox)
+        m_outbox->Nudge();
 }
 
 ReadingRecorder::~ReadingRecorder()
@@ -63,70 +56,77 @@ void ReadingRecorder::Close()
     if (m_committer.joinable())
         m_committer.join();
     CommitPending();
-    m_sender.reset();
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    m_local.reset();
-    m_server.reset();
+    {
+        const std::lock_guard<std::mutex> fileLock(m_fileMutex);
+        m_file.reset();
+        // Let go of only once the file holds the reading's end, if it has one.
+        m_live.reset();
+    }
+    if (m_outbox && m_reading != 0)
+        m_outbox->Nudge();
 }
 
-void ReadingRecorder::FailLocal(const wxString& reason)
+void ReadingRecorder::Fail(const wxString& reason)
 {
-    if (!m_localFailure)
-        m_localFailure = reason;
-    m_keepingLocal = false;
-}
-
-void ReadingRecorder::FailServer(const wxString& reason)
-{
-    if (!m_serverFailure)
-        m_serverFailure = reason;
-    m_keepingServer = false;
+    if (!m_failure)
+        m_failure = reason;
+    m_keeping = false;
 }
 
 bool ReadingRecorder::IsKeeping() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_keepingLocal || m_keepingServer;
+    return m_keeping;
 }
 
-wxString ReadingRecorder::Warning() const
+wxDateTime ReadingRecorder::Ended() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    wxString warning;
-    if (m_localFailure)
-        warning = wxString::Format(_("The reading was not kept in the archive: %s"), *m_localFailure);
-    else if (m_serverFailure && !m_keepingLocal)
-        // No file of this computer's to keep it in.
-        warning = wxString::Format(_("The reading was not kept in the archive: %s"), *m_serverFailure);
-    if (m_serverFailure && m_keepingLocal) {
-        if (!warning.empty())
-            warning += "\n";
-        warning += wxString::Format(
-            _("The reading was kept on this computer; it will be sent to the archive server later: %s"),
-            *m_serverFailure);
+    return m_endTime;
+}
+
+wxString ReadingRecorder::Warning(std::chrono::milliseconds serverWait) const
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_failure)
+            return wxString::Format(_("The reading was not kept in the archive: %s"), *m_failure);
     }
-    return warning;
+    if (!m_outbox || m_reading == 0 || m_outbox->WaitUntilSent(m_reading, serverWait))
+        return wxString();
+    wxString reason = m_outbox->Failure(m_reading);
+    if (reason.empty() && serverWait == std::chrono::milliseconds::zero())
+        return wxString(); // on its way
+    if (reason.empty())
+        reason = _("it did not answer in time");
+    return wxString::Format(
+        _("The reading was kept on this computer; it will be sent to the archive server later: %s"), reason);
 }
 
 void ReadingRecorder::Table(const ArchivedTable& table)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_keepingLocal && !m_keepingServer)
+    if (!m_keeping)
         return;
-    PendingTable pending{table, false, {}};
-    const auto taken = m_taken.find(table.number);
-    if (table.taken > 0 && taken != m_taken.end()) {
-        pending.takenFromServer = taken->second.first;
-        pending.taken = std::move(taken->second.second);
-        m_taken.erase(taken);
+    ArchivedTable kept = table;
+    const auto onServer = m_foundOnServer.find(table.number);
+    if (table.taken > 0 && onServer != m_foundOnServer.end() && onServer->second) {
+        // Taken from the server's reading, which the file does not hold.
+        kept.earlierReading = 0;
+        kept.taken = 0;
+        const std::vector<wxString>& texts = m_takenFromServer[table.number];
+        const auto count = std::min<std::size_t>(table.taken, texts.size());
+        for (std::size_t i = 0; i < count; ++i)
+            m_pending.records.push_back(ArchivedRecord{table.number, static_cast<unsigned>(i), texts[i]});
+        m_takenFromServer.erase(table.number);
     }
-    m_pending.tables.push_back(std::move(pending));
+    m_pending.tables.push_back(std::move(kept));
 }
 
 void ReadingRecorder::Record(unsigned table, unsigned index, const wxString& text)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_keepingLocal || m_keepingServer)
+    if (m_keeping)
         m_pending.records.push_back(ArchivedRecord{table, index, text});
 }
 
@@ -141,189 +141,87 @@ void ReadingRecorder::CommitLoop()
     }
 }
 
-ReadingRecorder::Batch ReadingRecorder::TakePending()
-{
-    Batch batch;
-    std::swap(batch, m_pending);
-    return batch;
-}
-
-ReadingRecorder::Batch ReadingRecorder::ForArchive(const Batch& batch, bool server)
-{
-    Batch kept;
-    kept.records = batch.records;
-    for (const PendingTable& pending : batch.tables) {
-        PendingTable table = pending;
-        if (pending.table.taken > 0 && pending.takenFromServer != server) {
-            table.table.earlierReading = 0;
-            table.table.taken = 0;
-            const unsigned count = std::min<unsigned>(pending.table.taken, static_cast<unsigned>(pending.taken.size()));
-            for (unsigned i = 0; i < count; ++i)
-                kept.records.push_back(ArchivedRecord{pending.table.number, i, pending.taken[i]});
-        }
-        kept.tables.push_back(std::move(table));
-    }
-    return kept;
-}
-
-std::vector<ArchivedTable> ReadingRecorder::TablesOf(const Batch& batch)
-{
-    std::vector<ArchivedTable> tables;
-    for (const PendingTable& pending : batch.tables)
-        tables.push_back(pending.table);
-    return tables;
-}
-
-// The connections' lock is held from taking the pending batch to its
-// commit, so that batches reach the archives in the order they were taken.
-// The file first: whatever the server does, the file holds the batch.
+// The file's lock is held from taking the pending batch to its commit, so
+// that batches reach the file in the order they were taken.
 void ReadingRecorder::CommitPending()
 {
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
+    const std::lock_guard<std::mutex> fileLock(m_fileMutex);
     Batch batch;
-    bool local = false, server = false;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        local = m_keepingLocal && !m_ended;
-        server = m_keepingServer && !m_ended;
-        if ((!local && !server) || (m_pending.tables.empty() && m_pending.records.empty()))
+        if (!m_keeping || m_ended || (m_pending.tables.empty() && m_pending.records.empty()))
             return;
-        batch = TakePending();
+        std::swap(batch, m_pending);
     }
-    if (local) {
-        const Batch kept = ForArchive(batch, false);
-        try {
-            m_local->Store(m_localReading, TablesOf(kept), kept.records);
-        } catch (const ArchiveError& e) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            FailLocal(e.reason());
-        }
+    try {
+        m_file->Store(m_reading, batch.tables, batch.records);
+    } catch (const ArchiveError& e) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        Fail(e.reason());
+        return;
     }
-    if (server) {
-        const Batch kept = ForArchive(batch, true);
-        try {
-            m_server->Store(m_serverReading, TablesOf(kept), kept.records);
-        } catch (const ArchiveError& e) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            FailServer(e.reason());
-        }
-    }
+    if (m_outbox)
+        m_outbox->Nudge();
 }
 
 void ReadingRecorder::End(ReadingEnd end, const wxString& error)
 {
-    StoreEnd(end, error);
-    Close();
-}
-
-void ReadingRecorder::StoreEnd(ReadingEnd end, const wxString& error)
-{
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    Batch batch;
-    bool local = false, server = false;
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_ended)
-            return;
-        m_ended = true;
-        local = m_keepingLocal;
-        server = m_keepingServer;
-        batch = TakePending();
-    }
-    // What is left and how the reading ended, in one commit each.
-    const wxDateTime ended = wxDateTime::Now();
-    if (local) {
-        const Batch kept = ForArchive(batch, false);
+        const std::lock_guard<std::mutex> fileLock(m_fileMutex);
+        Batch batch;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_ended)
+                return;
+            m_ended = true;
+            if (!m_keeping)
+                return;
+            std::swap(batch, m_pending);
+        }
+        // What is left and how the reading ended, in one commit.
+        const wxDateTime ended = wxDateTime::Now();
         try {
-            m_local->EndReading(m_localReading, TablesOf(kept), kept.records, end, error, ended);
+            m_file->EndReading(m_reading, batch.tables, batch.records, end, error, ended);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_endTime = ended;
         } catch (const ArchiveError& e) {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            FailLocal(e.reason());
-            local = false;
+            Fail(e.reason());
         }
     }
-    if (server) {
-        const Batch kept = ForArchive(batch, true);
-        try {
-            m_server->EndReading(m_serverReading, TablesOf(kept), kept.records, end, error, ended);
-        } catch (const ArchiveError& e) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            FailServer(e.reason());
-            server = false;
-        }
-    }
-    // The server holds the whole reading: the file need not send it.
-    if (local && server) {
-        try {
-            m_local->MarkSent(m_localReading);
-        } catch (const ArchiveError&) {
-            // Sent again later, and kept once there.
-        }
-    }
+    Close();
 }
 
 std::optional<ReadingArchive::EarlierTable> ReadingRecorder::FindEarlierTable(unsigned number,
                                                                                const wxString& header,
                                                                                unsigned maxCount)
 {
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    bool local = false, server = false;
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        local = m_keepingLocal;
-        server = m_keepingServer;
-        m_taken.erase(number);
-    }
-    if (server) {
-        try {
-            auto earlier = m_server->FindEarlierTable(number, header, maxCount, m_serverReading);
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_taken[number].first = true;
-            return earlier;
-        } catch (const ArchiveError& e) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            FailServer(e.reason());
-        }
-    }
-    if (!local)
+    if (!m_lookup || !IsKeeping())
         return std::nullopt;
-    try {
-        auto earlier = m_local->FindEarlierTable(number, header, maxCount, m_localReading);
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_taken[number].first = false;
-        return earlier;
-    } catch (const ArchiveError& e) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        FailLocal(e.reason());
+    const std::optional<KeptRecordsLookup::Found> found = m_lookup->FindEarlierTable(number, header, maxCount);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_takenFromServer.erase(number);
+    m_foundOnServer[number] = found && found->onServer;
+    if (!found)
         return std::nullopt;
-    }
+    return found->table;
 }
 
 std::vector<wxString> ReadingRecorder::EarlierRecords(const ReadingArchive::EarlierTable& table, unsigned number)
 {
-    const std::lock_guard<std::mutex> archiveLock(m_archiveMutex);
-    bool fromServer = false;
+    bool onServer = false;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const auto found = m_taken.find(number);
-        if (found == m_taken.end())
+        const auto found = m_foundOnServer.find(number);
+        if (!m_lookup || found == m_foundOnServer.end())
             return {};
-        fromServer = found->second.first;
-        if (fromServer ? !m_keepingServer : !m_keepingLocal)
-            return {};
+        onServer = found->second;
     }
-    try {
-        const ReadingArchive& archive = fromServer ? static_cast<const ReadingArchive&>(*m_server) : *m_local;
-        std::vector<wxString> texts = archive.Records(table.reading, number, table.count);
+    // An error here is no failure of the file's: the table is read whole.
+    std::vector<wxString> texts = m_lookup->Records(KeptRecordsLookup::Found{table, onServer}, number);
+    if (onServer) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_taken[number].second = texts;
-        return texts;
-    } catch (const ArchiveError& e) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        if (fromServer)
-            FailServer(e.reason());
-        else
-            FailLocal(e.reason());
-        return {};
+        m_takenFromServer[number] = texts;
     }
+    return texts;
 }

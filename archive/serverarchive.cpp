@@ -122,8 +122,9 @@ std::string ArrayOf(const std::vector<std::string>& texts)
 
 } // namespace
 
-ServerArchive::ServerArchive(const wxString& place, Access access)
-    : m_db(place)
+ServerArchive::ServerArchive(const wxString& place, Access access, const std::atomic<bool>* stop,
+                             PgConnection::Limits limits)
+    : m_db(place, stop, limits)
 {
     CheckSchema(access);
 }
@@ -210,6 +211,19 @@ std::int64_t ServerArchive::BeginWork(const ReadingFacts& facts, const wxString&
     // Kept already: sent before, or by another station at the same time,
     // whose transaction the insert waited for.
     return m_db.Execute("SELECT id FROM morva_readings WHERE uuid = $1::uuid", {PgConnection::Of(uuid)}).Integer(0, 0);
+}
+
+std::map<unsigned, unsigned> ServerArchive::KeptCounts(const wxString& uuid) const
+{
+    std::map<unsigned, unsigned> counts;
+    if (!m_hasTables)
+        return counts;
+    const PgResult rows = m_db.Execute("SELECT t.number, " MORVA_KEPT " FROM morva_readings g "
+                                       "JOIN morva_tables t ON t.reading = g.id WHERE g.uuid = $1::uuid",
+                                       {PgConnection::Of(uuid)});
+    for (int row = 0; row < rows.Rows(); ++row)
+        counts[static_cast<unsigned>(rows.Integer(row, 0))] = static_cast<unsigned>(rows.Integer(row, 1));
+    return counts;
 }
 
 void ServerArchive::Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,

@@ -4,6 +4,8 @@
 #include "archive/pgconnection.h"
 #include "archive/readingarchive.h"
 
+#include <atomic>
+#include <map>
 #include <optional>
 
 // The archive of readings in a PostgreSQL database that many stations
@@ -18,7 +20,9 @@ public:
 
     // Write access makes the tables when they are missing; read access
     // never writes, and a database without them reads as an empty archive.
-    ServerArchive(const wxString& place, Access access);
+    // `stop` and `limits` bound every wait for the server (see PgConnection).
+    ServerArchive(const wxString& place, Access access, const std::atomic<bool>* stop = nullptr,
+                  PgConnection::Limits limits = PgConnection::Limits());
 
     // Begins the reading, or finds the one of that uuid kept already.
     std::int64_t BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started) override;
@@ -40,12 +44,15 @@ public:
 
     std::vector<KeptTable> KeptTables(std::int64_t reading) const override;
 
-    // Keeps a whole reading sent from a station's own archive in one
-    // transaction: its facts, its tables (each with all its records) and
-    // its end, if it has ended. A reading of that uuid kept already gains
-    // only what it lacks. Returns its number here.
+    // Keeps what a station's own archive sends of a reading in one
+    // transaction: its facts, tables, records (its own, however they are
+    // kept there) and its end, if it has ended. A reading of that uuid kept
+    // already gains only what it lacks. Returns its number here.
     std::int64_t Keep(const ReadingSummary& reading, const std::vector<ArchivedTable>& tables,
                       const std::vector<ArchivedRecord>& records);
+    // How far each table of the reading of that uuid is kept here: one
+    // past its last record, by table number; empty when the reading is not.
+    std::map<unsigned, unsigned> KeptCounts(const wxString& uuid) const;
 
 protected:
     TableLink LinkOf(std::int64_t reading, unsigned table) const override;

@@ -7,6 +7,7 @@
 #include "terminalhost.h"
 
 #include "archive/archiveerror.h"
+#include "archive/archiveoutbox.h"
 #include "archive/archivesettings.h"
 #include "archive/archivesync.h"
 #include "archive/filearchive.h"
@@ -168,10 +169,7 @@ wxString givenArchive(const CliArguments& args)
 // the settings: none when readings are not kept.
 ArchiveSettings::Places readingArchives(const CliArguments& args, const Settings& settings)
 {
-    const ArchiveSettings archive = ArchiveSettings::FromConfig(settings.config());
-    if (!args.archive && (args.noArchive || !archive.keep))
-        return {};
-    return archive.ForReading(givenArchive(args));
+    return ArchiveSettings::FromConfig(settings.config()).ForReading(givenArchive(args), args.noArchive);
 }
 
 // Tells the operator where the report is: the message on standard error,
@@ -257,11 +255,14 @@ int readArchive(const CliArguments& args, const Settings& settings)
     }
 }
 
-// Sends what the archive server lacks of this station's archive file.
+// Sends what the archive server lacks of this station's archive file. A
+// reading the server refuses is named with the reason, and the next one
+// sent; only a server out of reach stops it.
 int syncArchive(const CliArguments& args, const Settings& settings)
 {
-    const ArchiveSettings::Places places
-        = ArchiveSettings::FromConfig(settings.config()).ForReading(givenArchive(args));
+    ArchiveSettings archive = ArchiveSettings::FromConfig(settings.config());
+    archive.keep = true; // what was kept before is sent, whatever the settings say now
+    const ArchiveSettings::Places places = archive.ForReading(givenArchive(args));
     if (places.server.empty()) {
         printError("no archive server: give --archive postgresql://... or url= in [archive]");
         return ExitUsage;
@@ -271,21 +272,24 @@ int syncArchive(const CliArguments& args, const Settings& settings)
     try {
         FileArchive local(places.file, ReadingArchive::Access::Write);
         ServerArchive server(places.server, ReadingArchive::Access::Write);
-        outcome = ArchiveSync::SendUnsent(local, server, stop);
+        outcome = ArchiveSync().SendUnsent(local, server, stop);
     } catch (const ArchiveError& e) {
         outcome.error = e.reason();
     }
+    const auto sent = static_cast<unsigned>(outcome.sent.size());
     std::fprintf(stderr, "%s\n",
                  wxString::Format(wxPLURAL("%u reading sent to the archive server %s.",
-                                           "%u readings sent to the archive server %s.", outcome.sent),
-                                  outcome.sent, DescribeArchive(places.server))
+                                           "%u readings sent to the archive server %s.", sent),
+                                  sent, DescribeArchive(places.server))
                      .utf8_str()
                      .data());
-    if (outcome.error.empty())
-        return ExitOk;
-    printError(wxString::Format(_("The archive server %s cannot take the readings: %s"),
-                                DescribeArchive(places.server), outcome.error));
-    return ExitFailed;
+    for (const ArchiveSync::Refusal& refusal : outcome.refused)
+        printError(wxString::Format(_("The archive server refused reading %lld: %s"),
+                                    static_cast<long long>(refusal.reading), refusal.reason));
+    if (!outcome.error.empty())
+        printError(wxString::Format(_("The archive server %s cannot take the readings: %s"),
+                                    DescribeArchive(places.server), outcome.error));
+    return outcome.error.empty() && outcome.refused.empty() ? ExitOk : ExitFailed;
 }
 
 int readUnit(const CliArguments& args, const Settings& settings, const ChosenPort& port,
@@ -317,9 +321,14 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
     const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), args.baud,
                              morva_velox::paceName(*args.pace), MORVA_VERSION,
                              ArchiveSettings::FromConfig(settings.config()).Station()};
+    // The server is fed from the file beside the reading, and is given a
+    // short while at the end to take it.
+    const std::shared_ptr<ArchiveOutbox> outbox = archives.file.empty() || archives.server.empty()
+        ? nullptr
+        : std::make_shared<ArchiveOutbox>(archives.file, archives.server);
     ReadingRecorder recorder = archives.file.empty() && archives.server.empty()
         ? ReadingRecorder()
-        : ReadingRecorder(archives.file, facts, archives.server);
+        : ReadingRecorder(archives.file, facts, outbox);
     reader = std::make_unique<MemoryReader>(host, protocol, &recorder, args.onlyNew);
 
 #ifdef _WIN32
@@ -332,7 +341,7 @@ int readUnit(const CliArguments& args, const Settings& settings, const ChosenPor
 #endif
     reader->Read();
     signal(SIGINT, SIG_DFL);
-    const wxString warning = recorder.Warning();
+    const wxString warning = recorder.Warning(ArchiveOutbox::ShortWait);
     if (!warning.empty())
         printError(warning);
     return result;

@@ -8,6 +8,7 @@
 #include "archive/archivesync.h"
 #include "archive/filearchive.h"
 #include "archive/pgconnection.h"
+#include "archive/readinglivelock.h"
 #include "archive/readinguuid.h"
 #include "archive/serverarchive.h"
 #include "tests/robustness/scratchfolder.h"
@@ -274,7 +275,7 @@ TEST_F(ServerArchiveTest, AReadingIsKeptOnceHoweverOftenAndByWhomeverItIsSent)
         FileArchive archive(file, ReadingArchive::Access::Write);
         ServerArchive shared(server.place(), ReadingArchive::Access::Write);
         const std::atomic<bool> stop{false};
-        return ArchiveSync::SendUnsent(archive, shared, stop);
+        return ArchiveSync().SendUnsent(archive, shared, stop);
     };
     auto a = std::async(std::launch::async, sync, scratch / "station-a.sqlite");
     auto b = std::async(std::launch::async, sync, scratch / "station-b.sqlite");
@@ -284,7 +285,7 @@ TEST_F(ServerArchiveTest, AReadingIsKeptOnceHoweverOftenAndByWhomeverItIsSent)
     ASSERT_EQ(shared.List().size(), 2u);
     EXPECT_TRUE(local.Unsent().empty()) << "the sent readings are marked";
     ServerArchive again(server.place(), ReadingArchive::Access::Write);
-    ArchiveSync::Send(local, reading, again);
+    ArchiveSync().Send(local, again, reading);
     const std::vector<ReadingSummary> kept = shared.List();
     ASSERT_EQ(kept.size(), 2u);
     const ReadingSummary here = *local.Find(reading);
@@ -295,25 +296,93 @@ TEST_F(ServerArchiveTest, AReadingIsKeptOnceHoweverOftenAndByWhomeverItIsSent)
     EXPECT_EQ(shared.Lines(kept[0].id), local.Lines(reading));
 }
 
-TEST_F(ServerArchiveTest, AnInterruptedReadingIsSentAsItIsAndAgainUntilItHasEnded)
+TEST_F(ServerArchiveTest, AReadingGoingOnIsSentAsFarAsItCameAndTheRestOnceItHasEnded)
 {
     FileArchive local(scratch / "archive.sqlite", ReadingArchive::Access::Write);
     const std::int64_t reading = keepHere(local, 10, ReadingEnd::Interrupted);
+    // Its program is still at it.
+    const auto live = std::make_unique<ReadingLiveLock>(local.Path(), local.Find(reading)->uuid);
     ServerArchive shared(server.place(), ReadingArchive::Access::Write);
     const std::atomic<bool> stop{false};
-    EXPECT_EQ(ArchiveSync::SendUnsent(local, shared, stop).sent, 2u);
+    ArchiveSync sync;
+    EXPECT_EQ(sync.SendUnsent(local, shared, stop).sent.size(), 1u) << "the earlier reading, whole";
     EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{reading});
     EXPECT_EQ(shared.FindByUuid(local.Find(reading)->uuid)->end, ReadingEnd::Interrupted);
+    EXPECT_EQ(shared.FindByUuid(local.Find(reading)->uuid)->recordCount, 10);
 
-    // It went on after all: the next send brings the rest and its end.
+    // It went on: the next pass brings what is new, then the rest and its end.
     local.Store(reading, {}, recordsOf(0, texts(10, 12), 10));
+    EXPECT_TRUE(sync.SendUnsent(local, shared, stop).sent.empty());
+    EXPECT_EQ(shared.FindByUuid(local.Find(reading)->uuid)->recordCount, 12);
+    local.Store(reading, {}, recordsOf(0, texts(12, 15), 12));
     local.EndReading(reading, ReadingEnd::Cancelled, wxString(), Start + wxTimeSpan::Minutes(1));
-    EXPECT_EQ(ArchiveSync::SendUnsent(local, shared, stop).sent, 1u);
+    EXPECT_EQ(sync.SendUnsent(local, shared, stop).sent, std::vector<std::int64_t>{reading});
     EXPECT_TRUE(local.Unsent().empty());
     const ReadingSummary there = *shared.FindByUuid(local.Find(reading)->uuid);
     EXPECT_EQ(there.end, ReadingEnd::Cancelled);
-    EXPECT_EQ(there.recordCount, 12);
+    EXPECT_EQ(there.recordCount, 15);
+    EXPECT_EQ(shared.Lines(there.id), local.Lines(reading));
     EXPECT_EQ(shared.List().size(), 2u);
+}
+
+TEST_F(ServerArchiveTest, AReadingWhoseProgramIsGoneIsSettledAsInterruptedAndSentOnce)
+{
+    FileArchive local(scratch / "archive.sqlite", ReadingArchive::Access::Write);
+    const std::int64_t reading = keepHere(local, 10, ReadingEnd::Interrupted);
+    // Its program held the lock, and was killed: the lock went with it.
+    std::make_unique<ReadingLiveLock>(local.Path(), local.Find(reading)->uuid).reset();
+    ServerArchive shared(server.place(), ReadingArchive::Access::Write);
+    const std::atomic<bool> stop{false};
+    EXPECT_EQ(ArchiveSync().SendUnsent(local, shared, stop).sent.size(), 2u);
+    EXPECT_TRUE(local.Unsent().empty());
+    EXPECT_EQ(local.Find(reading)->end, ReadingEnd::Interrupted);
+    const ReadingSummary there = *shared.FindByUuid(local.Find(reading)->uuid);
+    EXPECT_EQ(there.end, ReadingEnd::Interrupted);
+    EXPECT_EQ(there.recordCount, 10);
+    EXPECT_TRUE(ArchiveSync().SendUnsent(local, shared, stop).sent.empty()) << "sent again";
+}
+
+TEST_F(ServerArchiveTest, AReadingTheServerRefusesIsPassedOverAndTheNextSent)
+{
+    FileArchive local(scratch / "archive.sqlite", ReadingArchive::Access::Write);
+    ServerArchive shared(server.place(), ReadingArchive::Access::Write);
+    // The lab's own rule, which the oldest reading breaks.
+    server.cluster().execute("ALTER TABLE morva_readings ADD CONSTRAINT lab_rule CHECK (port <> 'COM9')");
+    const std::int64_t refused = local.BeginReading(factsOf("COM9"), NewReadingUuid(), Start);
+    local.Store(refused, {ArchivedTable{0, "No.\tText", 2}}, recordsOf(0, texts(0, 2)));
+    local.EndReading(refused, ReadingEnd::Complete, wxString(), Start);
+    const std::int64_t next = keepHere(local, 5);
+
+    const std::atomic<bool> stop{false};
+    ArchiveSync sync;
+    const ArchiveSync::Outcome first = sync.SendUnsent(local, shared, stop);
+    EXPECT_EQ(first.error, "");
+    ASSERT_EQ(first.refused.size(), 1u);
+    EXPECT_EQ(first.refused[0].reading, refused);
+    EXPECT_NE(first.refused[0].reason.find("lab_rule"), wxString::npos) << first.refused[0].reason;
+    EXPECT_EQ(first.sent.size(), 2u) << "the readings after it";
+    EXPECT_TRUE(shared.FindByUuid(local.Find(next)->uuid));
+    EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{refused});
+    // Said once: the same sender does not try it again.
+    const ArchiveSync::Outcome again = sync.SendUnsent(local, shared, stop);
+    EXPECT_TRUE(again.refused.empty());
+    EXPECT_TRUE(again.sent.empty());
+}
+
+TEST_F(ServerArchiveTest, ADatabaseThatCannotHoldEveryTextIsRefusedWithItsReason)
+{
+    server.cluster().execute("CREATE DATABASE latin ENCODING 'LATIN1' LC_COLLATE 'C' LC_CTYPE 'C' "
+                             "TEMPLATE template0");
+    const wxString place = wxString::FromUTF8(
+        server.cluster().connection(PostgresCluster::SuperuserName, "latin"));
+    try {
+        ServerArchive shared(place, ReadingArchive::Access::Write);
+        FAIL() << "a LATIN1 database was taken";
+    } catch (const ArchiveError& e) {
+        EXPECT_FALSE(e.IsUnreachable());
+        EXPECT_NE(e.reason().find("LATIN1"), wxString::npos) << e.reason();
+        EXPECT_NE(e.reason().find("UTF8"), wxString::npos) << e.reason();
+    }
 }
 
 TEST_F(ServerArchiveTest, StationsStartingTogetherMakeTheTablesOnce)
@@ -392,7 +461,7 @@ TEST_F(ServerArchiveTest, ARoleThatMayOnlyInsertAndSelectKeepsAndSendsReadings)
     FileArchive local(scratch / "archive.sqlite", ReadingArchive::Access::Write);
     keepHere(local, 5);
     const std::atomic<bool> stop{false};
-    EXPECT_EQ(ArchiveSync::SendUnsent(local, shared, stop).error, "");
+    EXPECT_EQ(ArchiveSync().SendUnsent(local, shared, stop).error, "");
     EXPECT_EQ(shared.List().size(), 3u);
 }
 
