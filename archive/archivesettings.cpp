@@ -2,7 +2,7 @@
 
 #include "archive/archiveerror.h"
 #include "archive/archivelocation.h"
-#include "archive/pgconnection.h"
+#include "archive/serverplace.h"
 
 #include <wx/confbase.h>
 #include <wx/intl.h>
@@ -37,7 +37,7 @@ ArchiveSettings::Places ArchiveSettings::ForReading(const wxString& given) const
     Places places{File(), url};
     if (given.empty())
         return places;
-    if (PgConnection::IsServerPlace(given))
+    if (ServerPlace::Names(given))
         places.server = given;
     else
         places.file = given;
