@@ -350,8 +350,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
 
 void MainFrame::ShowArchiveError(const wxString& place, const ArchiveError& error)
 {
-    wxMessageBox(wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), error.reason()),
-                 ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
+    wxMessageBox(CannotReadArchive(place, error.reason()), ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
 }
 
 void MainFrame::OpenReport(const wxString& path) const

@@ -2,7 +2,7 @@
 
 #include "archive/archiveerror.h"
 #include "archive/archivelocation.h"
-#include "archive/pgconnection.h"
+#include "archive/serverplace.h"
 
 #include <wx/confbase.h>
 #include <wx/intl.h>
@@ -39,7 +39,7 @@ ArchiveSettings::Places ArchiveSettings::ForReading(const wxString& given, bool 
     Places places{File(), url};
     if (given.empty())
         return places;
-    if (PgConnection::IsServerPlace(given))
+    if (ServerPlace::Names(given))
         places.server = given;
     else
         places.file = given;

@@ -1,6 +1,7 @@
 #include "archive/pgconnection.h"
 
 #include "archive/archiveerror.h"
+#include "archive/serverplace.h"
 
 #include <libpq-fe.h>
 
@@ -73,7 +74,9 @@ PgConnection::PgConnection(const wxString& place, const std::atomic<bool>* stop,
     : m_stop(stop)
     , m_limits(limits)
 {
-    const wxString refusal = TlsRefusal(place, HasTls());
+    // Parsed before anything else: libpq's own parse errors quote the
+    // place, password and all.
+    const wxString refusal = ServerPlace(place).TlsRefusal(HasTls());
     if (!refusal.empty())
         throw ArchiveError(refusal);
     Connect(place);
@@ -257,79 +260,4 @@ PgResult PgConnection::Checked(pg_result* raw) const
     throw ArchiveError(wxString::Format(_("the archive server refused it: %s"), message));
 }
 
-wxString PgConnection::Describe(const wxString& place)
-{
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(place.utf8_str(), &error);
-    if (!options) {
-        PQfreemem(error);
-        return _("an archive server");
-    }
-    wxString user, host, port, dbname, service;
-    for (const PQconninfoOption* o = options; o->keyword; ++o) {
-        if (!o->val || !*o->val)
-            continue;
-        const std::string keyword = o->keyword;
-        const wxString value = wxString::FromUTF8(o->val);
-        if (keyword == "user")
-            user = value;
-        else if (keyword == "host" || (keyword == "hostaddr" && host.empty()))
-            host = value;
-        else if (keyword == "port")
-            port = value;
-        else if (keyword == "dbname")
-            dbname = value;
-        else if (keyword == "service")
-            service = value;
-    }
-    PQconninfoFree(options);
-    wxString text = "postgresql://";
-    if (!user.empty())
-        text += user + "@";
-    text += host;
-    if (!port.empty())
-        text += ":" + port;
-    text += "/" + dbname;
-    if (!service.empty())
-        text += " (service " + service + ")";
-    return text;
-}
-
-bool PgConnection::IsServerPlace(const wxString& place)
-{
-    // A URL, or libpq's key=value pairs: one of its keywords, then "=".
-    const wxString lower = place.Lower();
-    if (lower.StartsWith("postgresql://") || lower.StartsWith("postgres://"))
-        return true;
-    const wxString keyword = place.BeforeFirst('=').Trim();
-    if (keyword.length() == place.length())
-        return false;
-    PQconninfoOption* const defaults = PQconndefaults();
-    bool known = false;
-    for (const PQconninfoOption* o = defaults; o && o->keyword && !known; ++o)
-        known = keyword == o->keyword;
-    PQconninfoFree(defaults);
-    return known;
-}
-
 bool PgConnection::HasTls() { return PQsslAttribute(nullptr, "library") != nullptr; }
-
-wxString PgConnection::TlsRefusal(const wxString& place, bool tls)
-{
-    if (tls)
-        return wxString();
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(place.utf8_str(), &error);
-    PQfreemem(error);
-    wxString mode;
-    for (const PQconninfoOption* o = options; o && o->keyword; ++o) {
-        if (std::string(o->keyword) == "sslmode" && o->val)
-            mode = wxString::FromUTF8(o->val);
-    }
-    PQconninfoFree(options);
-    if (mode != "require" && mode != "verify-ca" && mode != "verify-full")
-        return wxString();
-    return wxString::Format(_("this build of the program cannot reach an archive server over TLS (sslmode=%s); "
-                              "use a server on a trusted network without it, or the program built for Linux"),
-                            mode);
-}

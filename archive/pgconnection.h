@@ -48,8 +48,8 @@ struct PgConnectionLimits {
 // One connection to a PostgreSQL server through libpq, closed with the
 // object. `place` is anything libpq takes: a "postgresql://" URL or
 // key=value pairs, with libpq's own ways to fill the rest (PG* environment
-// variables, service files, .pgpass). Every failure throws ArchiveError
-// whose reason never holds the password.
+// variables, service files, .pgpass), parsed as a ServerPlace first. Every
+// failure throws ArchiveError whose reason never holds the password.
 //
 // No wait is unbounded: connecting, and each statement's answer, end at
 // their limits, and within a tenth of a second once `stop` is set; the
@@ -78,15 +78,6 @@ public:
     void Send(const char* sql) const;
     PgResult Receive() const;
 
-    // The place for the operator's eyes: "postgresql://user@host:port/db",
-    // never the password.
-    static wxString Describe(const wxString& place);
-    // Whether `place` names a server rather than a file.
-    static bool IsServerPlace(const wxString& place);
-    // Why `place` cannot be reached by a libpq without TLS (`tls` false),
-    // when it asks for TLS (sslmode require, verify-ca or verify-full);
-    // empty when it can.
-    static wxString TlsRefusal(const wxString& place, bool tls);
     // Whether this program's libpq speaks TLS.
     static bool HasTls();
 

@@ -2,8 +2,8 @@
 
 #include "archive/archiveerror.h"
 #include "archive/filearchive.h"
-#include "archive/pgconnection.h"
 #include "archive/serverarchive.h"
+#include "archive/serverplace.h"
 
 #include <wx/intl.h>
 
@@ -93,12 +93,23 @@ ReportLines ReadingArchive::Lines(std::int64_t reading) const
 
 std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access)
 {
-    if (PgConnection::IsServerPlace(place))
+    if (ServerPlace::Names(place))
         return std::make_unique<ServerArchive>(place, access);
     return std::make_unique<FileArchive>(place, access);
 }
 
 wxString DescribeArchive(const wxString& place)
 {
-    return PgConnection::IsServerPlace(place) ? PgConnection::Describe(place) : place;
+    if (!ServerPlace::Names(place))
+        return place;
+    try {
+        return ServerPlace(place).Describe();
+    } catch (const ArchiveError&) {
+        return _("an archive server");
+    }
+}
+
+wxString CannotReadArchive(const wxString& place, const wxString& reason)
+{
+    return wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), reason);
 }

@@ -95,7 +95,10 @@ protected:
 // key=value pairs (see ServerArchive), else a file (see FileArchive).
 std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access);
 // The place for the operator's eyes: a file's path, or the server without
-// its password.
+// its password (nor any of a place that cannot be parsed).
 wxString DescribeArchive(const wxString& place);
+// The operator's message when the archive at `place` cannot be read for
+// `reason`.
+wxString CannotReadArchive(const wxString& place, const wxString& reason);
 
 #endif

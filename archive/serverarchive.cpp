@@ -368,8 +368,8 @@ std::optional<ReadingArchive::EarlierTable> ServerArchive::FindEarlierTable(unsi
         return std::nullopt;
     const PgResult row = m_db.Execute(
         "SELECT reading, kept FROM (SELECT t.reading, " MORVA_KEPT " AS kept FROM morva_tables t "
-        "WHERE t.number = $1 AND t.header = $2 AND t.reading <> $4 ORDER BY t.reading DESC) s "
-        "WHERE kept > 0 AND kept <= $3 LIMIT 1",
+        "WHERE t.number = $1 AND t.header = $2 AND t.reading <> $4) s "
+        "WHERE kept > 0 AND kept <= $3 ORDER BY reading DESC LIMIT 1",
         {PgConnection::Of(std::int64_t{number}), PgConnection::Of(header), PgConnection::Of(std::int64_t{maxCount}),
          PgConnection::Of(excluding)});
     if (row.Rows() == 0)

@@ -250,7 +250,7 @@ int readArchive(const CliArguments& args, const Settings& settings)
         return args.command == CliArguments::Command::ArchiveList ? listReadings(args, *archive)
                                                                    : exportReading(args, settings, *archive);
     } catch (const ArchiveError& e) {
-        printError(wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), e.reason()));
+        printError(CannotReadArchive(place, e.reason()));
         return ExitFailed;
     }
 }
