@@ -136,6 +136,83 @@ TEST_F(ServerCliTest, AServerStoppedMidReadingCostsNothingAndIsSentTheReadingOnc
     EXPECT_TRUE(local.Unsent().empty());
 }
 
+// Another session of the server holds every table of the archive locked,
+// as a long transaction of the lab's might: each statement of ours waits.
+class TablesLocked {
+public:
+    explicit TablesLocked(const PostgresCluster& cluster)
+        : m_session(wxString::FromUTF8(cluster.superuserConnection()))
+    {
+        m_session.Run("BEGIN; LOCK TABLE morva_archive, morva_readings, morva_tables, morva_records, morva_ends "
+                      "IN ACCESS EXCLUSIVE MODE");
+    }
+    ~TablesLocked() { m_session.Run("ROLLBACK"); }
+
+private:
+    PgConnection m_session;
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+enum class StallFrom { TheStart, TheMiddle };
+
+class StalledServerTest : public ServerCliTest, public ::testing::WithParamInterface<StallFrom> {
+};
+
+TEST_P(StalledServerTest, HoldsNothingBackAndGetsTheReadingOnceLater)
+{
+    SimulatedUnit unit(memoryOf(400));
+    unit.setAnswerLatency(std::chrono::milliseconds(2));
+    const Station station("lab-1", url());
+    ServerArchive(wxString::FromUTF8(url()), ReadingArchive::Access::Write); // its tables, to lock them
+
+    std::optional<TablesLocked> locked;
+    if (GetParam() == StallFrom::TheStart)
+        locked.emplace(*cluster);
+    auto reading = std::async(std::launch::async, [&] { return station.read(unit); });
+    if (GetParam() == StallFrom::TheMiddle) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (recordsOnServer() < 20
+               && reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the reading never reached the server";
+        locked.emplace(*cluster);
+    }
+    const CliRun run = reading.get();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(station.report(run), "") << "no report";
+    EXPECT_EQ(occurrences(run.err, KeptHere), 1u) << run.err;
+
+    FileArchive local = station.local();
+    const std::vector<ReadingSummary> here = local.List();
+    ASSERT_EQ(here.size(), 1u);
+    EXPECT_EQ(here[0].recordCount, 400) << "the file holds every record";
+    EXPECT_EQ(here[0].end, ReadingEnd::Complete);
+    EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{here[0].id});
+
+    locked.reset();
+    for (const char* said : {"1 reading sent", "0 readings sent"}) {
+        const CliRun sync = station.sync();
+        EXPECT_EQ(sync.status, 0) << sync.err;
+        EXPECT_NE(sync.err.find(said), std::string::npos) << sync.err;
+    }
+    const std::vector<ReadingSummary> there = shared().List();
+    ASSERT_EQ(there.size(), 1u);
+    EXPECT_EQ(there[0].uuid, here[0].uuid);
+    EXPECT_EQ(there[0].end, ReadingEnd::Complete);
+    EXPECT_EQ(shared().Lines(there[0].id), local.Lines(here[0].id));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stalls, StalledServerTest, ::testing::Values(StallFrom::TheStart, StallFrom::TheMiddle),
+                         [](const ::testing::TestParamInfo<StallFrom>& stall) {
+                             return stall.param == StallFrom::TheStart ? "FromTheStart" : "FromTheMiddle";
+                         });
+
 TEST_F(ServerCliTest, AServerRestartedBetweenReadingsGetsBoth)
 {
     SimulatedUnit unit(memoryOf(30));
