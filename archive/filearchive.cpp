@@ -15,7 +15,6 @@
 #include <limits>
 #include <map>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -73,14 +72,6 @@ std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetVa
 
 wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
 
-unsigned BigEndian(const unsigned char* bytes, int count)
-{
-    unsigned value = 0;
-    for (int i = 0; i < count; ++i)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
 const char* const SummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
                                    "error, table_count, record_count, station, uuid FROM readings ";
 // A file of the first layout, read as it is: no station, no uuid.
@@ -108,6 +99,24 @@ ReadingSummary SummaryOf(const SqliteStatement& row)
     return summary;
 }
 
+// Runs `work` inside a transaction begun by `begin`, committed when the
+// work ends and rolled back when it throws.
+void InTransaction(const SqliteConnection& db, const char* begin, const std::function<void()>& work)
+{
+    db.Execute(begin);
+    try {
+        work();
+        db.Execute("COMMIT");
+    } catch (...) {
+        try {
+            db.Execute("ROLLBACK");
+        } catch (const ArchiveError&) {
+            // The transaction is gone already.
+        }
+        throw;
+    }
+}
+
 } // namespace
 
 FileArchive::FileArchive(const wxString& path, Access access)
@@ -130,35 +139,45 @@ FileArchive::FileArchive(const wxString& path, Access access)
     CheckSchema(access);
 }
 
-// A file cut short is refused before SQLite reads it: SQLite would take the
-// missing pages for free room and write over what is left. The header is
-// read through SQLite's own handle of the file: a handle of our own, once
-// closed, would drop the locks that the process's other connections hold
-// on the file (POSIX advisory locks belong to the process).
+// A file cut short is refused before anything is written into it: SQLite
+// would take the missing pages for free room and write over what is left,
+// and a transaction rolled back would pad a partial last page. The file is
+// judged inside a read transaction, by what SQLite reads under its own
+// locks: another connection's checkpoint may meanwhile write the first page
+// (with a new page count) before the pages that grow the file, so the
+// header read beside SQLite's locks, or the file's size against it, is no
+// sign of damage. Reading the first page, SQLite itself refuses a header
+// counting more pages than the database holds. What remains to be seen is
+// the file's own size: a whole number of pages, and in a rollback journal's
+// mode (where no one writes while we read) every page counted present. In
+// WAL mode the newest pages may be in the WAL alone. The size is asked of
+// SQLite's own handle of the file: a handle of our own, once closed, would
+// drop the locks that the process's other connections hold on the file
+// (POSIX advisory locks belong to the process).
 void FileArchive::CheckFile() const
 {
+    InTransaction(*m_db, "BEGIN", [this] {
+        const std::int64_t pages = PragmaValue("PRAGMA page_count");
+        const std::int64_t pageSize = PragmaValue("PRAGMA page_size");
+        SqliteStatement mode(*m_db, "PRAGMA journal_mode");
+        const bool wal = mode.Step() && mode.Text(0) == "wal";
+        mode.Reset();
+        const std::int64_t size = FileSize();
+        if (size == 0)
+            return; // an empty file is an empty database
+        if (pageSize <= 0 || size % pageSize != 0 || (!wal && size < pages * pageSize))
+            throw ArchiveError(_("the archive is damaged"));
+    });
+}
+
+std::int64_t FileArchive::FileSize() const
+{
     sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
-        || !file->pMethods)
-        throw ArchiveError(_("the archive cannot be opened"));
     sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         throw ArchiveError(_("the archive cannot be opened"));
-    if (size == 0)
-        return; // an empty file is an empty database
-    unsigned char header[100] = {};
-    static const char Magic[] = "SQLite format 3";
-    if (size < static_cast<sqlite3_int64>(sizeof header)
-        || file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
-        || std::string_view(reinterpret_cast<char*>(header), 16) != std::string_view(Magic, 16))
-        throw ArchiveError(_("the archive is damaged"));
-    unsigned pageSize = BigEndian(header + 16, 2);
-    if (pageSize == 1)
-        pageSize = 65536;
-    const unsigned pages = BigEndian(header + 28, 4);
-    const bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
-    if (countValid && static_cast<unsigned long long>(pages) * pageSize > static_cast<unsigned long long>(size))
-        throw ArchiveError(_("the archive is damaged"));
+    return size;
 }
 
 std::int64_t FileArchive::PragmaValue(const char* sql) const
@@ -243,18 +262,7 @@ std::string FileArchive::SummaryQuery() const
 
 void FileArchive::Transaction(const std::function<void()>& work)
 {
-    m_db->Execute("BEGIN IMMEDIATE");
-    try {
-        work();
-        m_db->Execute("COMMIT");
-    } catch (...) {
-        try {
-            m_db->Execute("ROLLBACK");
-        } catch (const ArchiveError&) {
-            // The transaction is gone already.
-        }
-        throw;
-    }
+    InTransaction(*m_db, "BEGIN IMMEDIATE", work);
 }
 
 std::int64_t FileArchive::BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started)

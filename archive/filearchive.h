@@ -59,6 +59,8 @@ protected:
 
 private:
     void CheckFile() const;
+    // The main file's size, as SQLite's own handle of it sees it.
+    std::int64_t FileSize() const;
     void CheckSchema(Access access);
     void CreateSchema();
     // Brings a file of the first layout up to the present one.

@@ -11,8 +11,10 @@
 
 #include <wx/filename.h>
 
+#include <atomic>
 #include <functional>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -344,4 +346,51 @@ TEST_F(ArchiveTest, AWriteLockHeldBeyondTheWaitIsRefused)
     // Reading goes on meanwhile.
     EXPECT_EQ(FileArchive(file(), ReadingArchive::Access::Read).List().size(), 1u);
     other.Execute("ROLLBACK");
+}
+
+TEST_F(ArchiveTest, OpensBesideAWriterWithLargeCheckpointsAreNeverRefused)
+{
+    keep("COM1", texts(0, 2));
+    // Another program's connection writes large transactions, each followed
+    // by a checkpoint that grows the file, and shrinks it again: a
+    // checkpoint writes the first page, with the new page count, before the
+    // pages that grow the file.
+    {
+        const SqliteConnection writer(file(), SqliteConnection::Mode::ReadWrite, FileArchive::BusyTimeoutMs);
+        writer.Execute("PRAGMA auto_vacuum=FULL; VACUUM; CREATE TABLE ballast(bytes BLOB)");
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> checkpoints{0};
+    std::string writerFailure;
+    std::thread writing([&] {
+        try {
+            const SqliteConnection writer(file(), SqliteConnection::Mode::ReadWrite, FileArchive::BusyTimeoutMs);
+            writer.Execute("PRAGMA synchronous=OFF; PRAGMA wal_autocheckpoint=0");
+            for (int round = 0; !done && round < 100000; ++round) {
+                writer.Execute(round % 2 == 0 ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                "WHERE i < 1000) INSERT INTO ballast SELECT zeroblob(4000) FROM n"
+                                              : "DELETE FROM ballast");
+                writer.Execute("PRAGMA wal_checkpoint(PASSIVE)");
+                ++checkpoints;
+            }
+        } catch (const ArchiveError& e) {
+            writerFailure = e.what();
+        }
+    });
+    int refused = 0;
+    int opens = 0;
+    wxString reason;
+    for (; opens < 2000 && (opens < 300 || checkpoints < 40); ++opens) {
+        try {
+            const FileArchive archive(file(), opens % 2 == 0 ? ReadingArchive::Access::Read
+                                                             : ReadingArchive::Access::Write);
+        } catch (const ArchiveError& e) {
+            ++refused;
+            reason = e.reason();
+        }
+    }
+    done = true;
+    writing.join();
+    EXPECT_EQ(writerFailure, "");
+    EXPECT_EQ(refused, 0) << opens << " opens beside " << checkpoints << " checkpoints; " << reason;
 }
