@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/log.h>
@@ -117,9 +118,23 @@ void InTransaction(const SqliteConnection& db, const char* begin, const std::fun
     }
 }
 
+// Makes the archive file and its missing folders, readable by their user
+// alone; SQLite gives the file's -wal and -shm the file's own mode. A file
+// or folder that exists keeps its mode. A file that cannot be made here is
+// left for SQLite to refuse with its reason.
+void MakeFile(const wxString& path)
+{
+    const wxFileName file(path);
+    if (!file.GetPath().empty() && !wxFileName::DirExists(file.GetPath())
+        && !wxFileName::Mkdir(file.GetPath(), wxPOSIX_USER_READ | wxPOSIX_USER_WRITE | wxPOSIX_USER_EXECUTE, wxPATH_MKDIR_FULL))
+        throw ArchiveError(wxString::Format(_("cannot make the folder %s"), file.GetPath()));
+    wxFile made;
+    made.Create(path, false, wxPOSIX_USER_READ | wxPOSIX_USER_WRITE);
+}
+
 } // namespace
 
-FileArchive::FileArchive(const wxString& path, Access access)
+FileArchive::FileArchive(const wxString& path, Access access, std::optional<FileSystemKind> fileSystem)
 {
     const wxLogNull quiet;
     if (wxFileName::FileExists(path)) {
@@ -127,16 +142,15 @@ FileArchive::FileArchive(const wxString& path, Access access)
     } else if (access == Access::Read) {
         return; // nothing kept yet
     } else {
-        const wxFileName file(path);
-        if (!file.GetPath().empty() && !wxFileName::DirExists(file.GetPath())
-            && !wxFileName::Mkdir(file.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
-            throw ArchiveError(wxString::Format(_("cannot make the folder %s"), file.GetPath()));
+        MakeFile(path);
     }
     m_db.emplace(path,
                  access == Access::Read ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWriteCreate,
                  BusyTimeoutMs);
     CheckFile();
-    CheckSchema(access);
+    const bool network = access == Access::Write
+                         && (fileSystem ? *fileSystem : FileSystemKindOf(path)) == FileSystemKind::Network;
+    CheckSchema(access, network);
 }
 
 // A file cut short is refused before anything is written into it: SQLite
@@ -186,7 +200,7 @@ std::int64_t FileArchive::PragmaValue(const char* sql) const
     return pragma.Step() ? pragma.Integer(0) : 0;
 }
 
-void FileArchive::CheckSchema(Access access)
+void FileArchive::CheckSchema(Access access, bool network)
 {
     if (access == Access::Write && m_db->IsReadOnly())
         throw ArchiveError(_("the archive cannot be written (read-only)"));
@@ -212,14 +226,32 @@ void FileArchive::CheckSchema(Access access)
         m_version = static_cast<int>(version);
         return;
     }
+    // In a network folder, WAL's shared memory would not reach another
+    // computer's connections: a rollback journal, before anything is
+    // written, with the file system's own locks.
+    if (network)
+        LeaveWal();
     // The tables made or upgraded first: a file refused part way is rolled
     // back from its journal to the bytes it had, which WAL would change.
     if (version == 0)
         CreateSchema();
     else if (version < SchemaVersion)
         Upgrade();
-    m_db->Execute("PRAGMA journal_mode=WAL");
+    if (!network)
+        m_db->Execute("PRAGMA journal_mode=WAL");
     m_db->Execute("PRAGMA synchronous=FULL");
+}
+
+void FileArchive::LeaveWal()
+{
+    try {
+        SqliteStatement mode(*m_db, "PRAGMA journal_mode=DELETE");
+        if (mode.Step() && mode.Text(0) == "delete")
+            return;
+    } catch (const ArchiveError&) {
+        // another connection has the file open in WAL mode
+    }
+    throw ArchiveError(_("the archive is in a network folder and open in another program in WAL mode"));
 }
 
 void FileArchive::CreateSchema()

@@ -2,6 +2,7 @@
 // to, and the files it refuses without writing a byte into them.
 #include "archive/archiveerror.h"
 #include "archive/filearchive.h"
+#include "archive/filesystemkind.h"
 #include "archive/readinguuid.h"
 #include "archive/sqliteconnection.h"
 #include "archive/sqlitestatement.h"
@@ -13,8 +14,11 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <random>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +48,13 @@ protected:
 
     ScratchFolder scratch;
 };
+
+// A file's or folder's permission bits.
+unsigned ModeOf(const wxString& path)
+{
+    struct stat status {};
+    return ::stat(path.fn_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
 
 std::vector<wxString> texts(int from, int to)
 {
@@ -256,12 +267,35 @@ TEST_F(ArchiveTest, ReadingAMissingArchiveWritesNothing)
     EXPECT_FALSE(wxFileName::FileExists(file()));
 }
 
-TEST_F(ArchiveTest, MakesItsFolder)
+TEST_F(ArchiveTest, MakesItsFolderAndFileForItsUserAlone)
 {
     const wxString nested = scratch / "a/b/archive.sqlite";
     FileArchive archive(nested, ReadingArchive::Access::Write);
     archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
     EXPECT_TRUE(wxFileName::FileExists(nested));
+    // The journal's files are there while the archive is open.
+    const struct {
+        wxString path;
+        unsigned mode;
+    } made[] = {
+        {scratch / "a", 0700}, {scratch / "a/b", 0700}, {nested, 0600}, {nested + "-wal", 0600},
+        {nested + "-shm", 0600},
+    };
+    for (const auto& m : made)
+        EXPECT_EQ(ModeOf(m.path), m.mode) << m.path;
+}
+
+TEST_F(ArchiveTest, AFileOrFolderThatExistsKeepsItsMode)
+{
+    const wxString folder = scratch / "shared";
+    ASSERT_TRUE(wxFileName::Mkdir(folder, 0755));
+    ASSERT_EQ(::chmod(folder.fn_str(), 0755), 0);
+    const wxString placed = folder + "/archive.sqlite";
+    ASSERT_TRUE(WriteFileBytes(placed, ""));
+    ASSERT_EQ(::chmod(placed.fn_str(), 0640), 0);
+    FileArchive(placed, ReadingArchive::Access::Write).BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
+    EXPECT_EQ(ModeOf(folder), 0755u);
+    EXPECT_EQ(ModeOf(placed), 0640u);
 }
 
 namespace {
@@ -303,6 +337,14 @@ TEST_F(ArchiveTest, SpoiltFilesAreRefusedAndLeftAsTheyWere)
          [](const wxString& f) {
              const std::string bytes = FileBytes(f);
              WriteFileBytes(f, bytes.substr(0, bytes.size() / 2));
+         },
+         "damaged"},
+        {"cut inside its last page, its header's page count not in force",
+         [](const wxString& f) {
+             std::string bytes = FileBytes(f);
+             bytes.resize(bytes.size() - 100);
+             bytes[95] = static_cast<char>(bytes[27] + 1); // "version-valid-for" no longer the change counter
+             WriteFileBytes(f, bytes);
          },
          "damaged"},
         {"newer", [](const wxString& f) { setPragma(f, "PRAGMA user_version=3"); }, "newer version"},
@@ -393,4 +435,62 @@ TEST_F(ArchiveTest, OpensBesideAWriterWithLargeCheckpointsAreNeverRefused)
     writing.join();
     EXPECT_EQ(writerFailure, "");
     EXPECT_EQ(refused, 0) << opens << " opens beside " << checkpoints << " checkpoints; " << reason;
+}
+
+TEST_F(ArchiveTest, ThisComputersFoldersAreLocal)
+{
+    EXPECT_EQ(FileSystemKindOf(scratch.path()), FileSystemKind::Local);
+    keep("COM1", texts(0, 1));
+    EXPECT_EQ(FileSystemKindOf(file()), FileSystemKind::Local);
+}
+
+// In a network folder the archive keeps a rollback journal: the file's
+// header says which journal it keeps (byte 18: 1 rollback, 2 WAL).
+TEST_F(ArchiveTest, InANetworkFolderARollbackJournalInsteadOfWal)
+{
+    const auto journalOf = [this] { return static_cast<int>(FileBytes(file())[18]); };
+    const struct {
+        const char* name;
+        bool walBefore; // a file of this computer's, in WAL mode
+        bool openElsewhere; // by another connection, in WAL mode
+        FileSystemKind where;
+        int journal;
+        const char* refused;
+    } cases[] = {
+        {"new, on this computer", false, false, FileSystemKind::Local, 2, nullptr},
+        {"new, in a network folder", false, false, FileSystemKind::Network, 1, nullptr},
+        {"moved there in WAL mode", true, false, FileSystemKind::Network, 1, nullptr},
+        {"moved there in WAL mode, open elsewhere", true, true, FileSystemKind::Network, 2, "network folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            wxRemoveFile(file() + suffix);
+        std::int64_t before = 0;
+        if (c.walBefore)
+            before = keep("COM1", texts(0, 3));
+        std::optional<SqliteConnection> other;
+        if (c.openElsewhere) {
+            other.emplace(file(), SqliteConnection::Mode::ReadWrite, 0);
+            other->Execute("SELECT count(*) FROM readings");
+        }
+        const std::string bytes = FileBytes(file());
+        try {
+            FileArchive archive(file(), ReadingArchive::Access::Write, c.where);
+            EXPECT_EQ(c.refused, nullptr);
+            const std::int64_t added = archive.BeginReading(factsOf("COM2"), NewReadingUuid(), Start);
+            EXPECT_EQ(wxFileName::FileExists(file() + "-wal"), c.journal == 2);
+            EXPECT_EQ(archive.List().size(), c.walBefore ? 2u : 1u);
+            EXPECT_EQ(archive.Find(added)->facts.port, "COM2");
+            if (c.walBefore) {
+                EXPECT_EQ(archive.Lines(before).size(), 5u);
+            }
+        } catch (const ArchiveError& e) {
+            ASSERT_NE(c.refused, nullptr) << e.reason();
+            EXPECT_NE(e.reason().Find(c.refused), wxNOT_FOUND) << e.reason();
+            EXPECT_EQ(FileBytes(file()), bytes);
+        }
+        other.reset();
+        EXPECT_EQ(journalOf(), c.journal);
+    }
 }
