@@ -1,5 +1,8 @@
-// The archive file itself: what it keeps, how earlier records are referred
-// to, and the files it refuses without writing a byte into them.
+// What only the archive file does: its layout, kind and upgrade, records
+// taken rather than copied, who may read it, its journal in a network
+// folder, opening beside another program's writes, and the files it
+// refuses without writing a byte into them. What both homes keep alike is
+// tested on both (serverarchive_test.cpp).
 #include "archive/archiveerror.h"
 #include "archive/filearchive.h"
 #include "archive/filesystemkind.h"
@@ -66,138 +69,30 @@ std::vector<wxString> texts(int from, int to)
 
 } // namespace
 
-TEST_F(ArchiveTest, KeepsReadingsAsTheyGrowAndListsThemNewestFirst)
+TEST_F(ArchiveTest, ANewFileCarriesItsLayoutAndKind)
 {
-    FileArchive archive(file(), ReadingArchive::Access::Write);
-    const std::int64_t first = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
-    // Records arrive in batches; the reading is interrupted until it ends.
-    archive.Store(first, {ArchivedTable{0, "No.\tText", 3}}, {{0, 0, "a"}, {0, 1, "b"}});
-    EXPECT_EQ(archive.Find(first)->end, ReadingEnd::Interrupted);
-    EXPECT_EQ(archive.Find(first)->recordCount, 2);
-    archive.Store(first, {ArchivedTable{1, L"Дата\tЧас", 1}}, {{0, 2, "c"}, {1, 0, L"10.12.2026\tx"}});
-    archive.EndReading(first, ReadingEnd::Failed, "No answer", Start + wxTimeSpan::Seconds(3));
-    const std::int64_t second = archive.BeginReading(factsOf("COM2"), NewReadingUuid(), Start + wxTimeSpan::Minutes(1));
-
-    const std::vector<ReadingSummary> list = archive.List();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].id, second);
-    EXPECT_EQ(list[1].id, first);
-    const ReadingSummary& kept = list[1];
-    EXPECT_EQ(kept.facts.port, "COM1");
-    EXPECT_EQ(kept.facts.device, "/dev/ttyUSB0");
-    EXPECT_EQ(kept.facts.baud, 115200);
-    EXPECT_EQ(kept.facts.pace, "line");
-    EXPECT_EQ(kept.facts.version, "0.1.0");
-    EXPECT_EQ(kept.facts.station, L"лаборатория-1");
-    EXPECT_EQ(kept.uuid.length(), 36u);
-    EXPECT_NE(kept.uuid, list[0].uuid);
-    EXPECT_EQ(kept.started, Start);
-    EXPECT_EQ(kept.ended, Start + wxTimeSpan::Seconds(3));
-    EXPECT_EQ(kept.end, ReadingEnd::Failed);
-    EXPECT_EQ(kept.error, "No answer");
-    EXPECT_EQ(kept.tableCount, 2u);
-    EXPECT_EQ(kept.recordCount, 4);
-    EXPECT_FALSE(list[0].ended.IsValid());
-
-    const ReportLines expected{"No.\tText", "a", "b", "c", "", L"Дата\tЧас", L"10.12.2026\tx", ""};
-    EXPECT_EQ(archive.Lines(first), expected);
-    EXPECT_FALSE(archive.Find(99).has_value());
-
-    // The file carries its layout's version and its kind.
+    keep("COM1", texts(0, 1));
     const SqliteConnection db(file(), SqliteConnection::Mode::ReadOnly, 0);
-    SqliteStatement version(db, "PRAGMA user_version");
-    ASSERT_TRUE(version.Step());
-    EXPECT_EQ(version.Integer(0), FileArchive::SchemaVersion);
+    SqliteStatement kind(db, "SELECT (SELECT user_version FROM pragma_user_version), "
+                             "(SELECT application_id FROM pragma_application_id)");
+    ASSERT_TRUE(kind.Step());
+    EXPECT_EQ(kind.Integer(0), FileArchive::SchemaVersion);
+    EXPECT_EQ(kind.Integer(1), FileArchive::ApplicationId);
 }
 
-TEST_F(ArchiveTest, LastCompleteReadingOfAPort)
-{
-    keep("COM1", texts(0, 2));
-    const std::int64_t newest = keep("COM1", texts(0, 3));
-    keep("COM1", texts(0, 4), ReadingEnd::Cancelled);
-    keep("COM2", texts(0, 5));
-    const FileArchive archive(file(), ReadingArchive::Access::Read);
-    ASSERT_TRUE(archive.LastComplete("COM1").has_value());
-    EXPECT_EQ(archive.LastComplete("COM1")->id, newest);
-    EXPECT_FALSE(archive.LastComplete("COM3").has_value());
-}
-
-TEST_F(ArchiveTest, RecordsTakenFromEarlierReadingsAreReferredTo)
+TEST_F(ArchiveTest, RecordsTakenFromAnEarlierReadingAreNotCopied)
 {
     const std::int64_t first = keep("COM1", texts(0, 10));
     FileArchive archive(file(), ReadingArchive::Access::Write);
-
-    // The second reading takes records 0..9 from the first, the third takes
-    // 0..11 from the second, which holds 10 and 11 itself.
     const std::int64_t second = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
     const std::vector<wxString> grown = texts(10, 12);
-    archive.Store(second, {ArchivedTable{0, "No.\tText", 12, first, 10}},
-                  {{0, 10, grown[0]}, {0, 11, grown[1]}});
-    const std::int64_t third = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
-    archive.Store(third, {ArchivedTable{0, "No.\tText", 13, second, 12}}, {{0, 12, texts(12, 13)[0]}});
-
-    ReportLines expected{"No.\tText"};
-    for (const wxString& text : texts(0, 13))
-        expected.push_back(text);
-    expected.emplace_back();
-    EXPECT_EQ(archive.Lines(third), expected);
-    EXPECT_EQ(archive.Find(third)->recordCount, 13);
-    // Nothing copied: the third reading holds one record of its own.
+    archive.Store(second, {ArchivedTable{0, "No.\tText", 12, first, 10}}, {{0, 10, grown[0]}, {0, 11, grown[1]}});
+    EXPECT_EQ(archive.Find(second)->recordCount, 12);
     const SqliteConnection db(file(), SqliteConnection::Mode::ReadOnly, 0);
     SqliteStatement own(db, "SELECT count(*) FROM records WHERE reading = ?");
-    own.Bind(1, third);
+    own.Bind(1, second);
     ASSERT_TRUE(own.Step());
-    EXPECT_EQ(own.Integer(0), 1);
-
-    // The newest table of that number and header with at most n records.
-    const auto earlier = archive.FindEarlierTable(0, "No.\tText", 12, third);
-    ASSERT_TRUE(earlier.has_value());
-    EXPECT_EQ(earlier->reading, second);
-    EXPECT_EQ(earlier->count, 12u);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tText", 9, third).has_value(), false);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tOther", 20, third).has_value(), false);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tText", 20, third)->reading, second);
-}
-
-TEST_F(ArchiveTest, ListsOnlyTheReadingsOfAStationAPortOrFromADayOn)
-{
-    FileArchive archive(file(), ReadingArchive::Access::Write);
-    const wxDateTime day(10, wxDateTime::Dec, 2026, 9, 30);
-    const struct {
-        const char* port;
-        const wchar_t* station;
-        wxDateTime started;
-    } kept[] = {
-        {"COM1", L"lab-1", day - wxTimeSpan::Days(2)},
-        {"COM2", L"lab-1", day - wxTimeSpan::Hours(10)}, // the evening before
-        {"COM1", L"van-7", day},
-        {"COM1", L"lab-1", day + wxTimeSpan::Days(1)},
-    };
-    std::vector<std::int64_t> ids;
-    for (const auto& k : kept)
-        ids.push_back(archive.BeginReading(factsOf(k.port, k.station), NewReadingUuid(), k.started));
-    const auto listed = [&](const ReadingFilter& filter) {
-        std::vector<std::int64_t> found;
-        for (const ReadingSummary& reading : archive.List(filter))
-            found.push_back(reading.id);
-        return found;
-    };
-    wxDateTime midnight = day;
-    midnight.ResetTime();
-    const struct {
-        const char* name;
-        ReadingFilter filter;
-        std::vector<std::int64_t> expected;
-    } cases[] = {
-        {"all", {}, {ids[3], ids[2], ids[1], ids[0]}},
-        {"station", {L"lab-1", "", {}}, {ids[3], ids[1], ids[0]}},
-        {"port", {"", "COM2", {}}, {ids[1]}},
-        {"since the day's midnight", {"", "", midnight}, {ids[3], ids[2]}},
-        {"all three", {L"lab-1", "COM1", midnight}, {ids[3]}},
-        {"unknown station", {L"lab-9", "", {}}, {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(listed(c.filter), c.expected) << c.name;
+    EXPECT_EQ(own.Integer(0), 2);
 }
 
 TEST_F(ArchiveTest, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedForWriting)
@@ -258,13 +153,6 @@ PRAGMA user_version=1;
     SqliteStatement version(db, "PRAGMA user_version");
     ASSERT_TRUE(version.Step());
     EXPECT_EQ(version.Integer(0), FileArchive::SchemaVersion);
-}
-
-TEST_F(ArchiveTest, ReadingAMissingArchiveWritesNothing)
-{
-    const FileArchive archive(file(), ReadingArchive::Access::Read);
-    EXPECT_TRUE(archive.List().empty());
-    EXPECT_FALSE(wxFileName::FileExists(file()));
 }
 
 TEST_F(ArchiveTest, MakesItsFolderAndFileForItsUserAlone)
