@@ -147,6 +147,10 @@ FileArchive::FileArchive(const wxString& path, Access access, std::optional<File
     m_db.emplace(path,
                  access == Access::Read ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWriteCreate,
                  BusyTimeoutMs);
+    // Told before the first read: on a read-only disk, a file in WAL mode
+    // fails that read, unable to make its -shm file, which hides the reason.
+    if (access == Access::Write && m_db->IsReadOnly())
+        throw ArchiveError(_("the archive cannot be written (read-only)"));
     CheckFile();
     const bool network = access == Access::Write
                          && (fileSystem ? *fileSystem : FileSystemKindOf(path)) == FileSystemKind::Network;
@@ -202,8 +206,6 @@ std::int64_t FileArchive::PragmaValue(const char* sql) const
 
 void FileArchive::CheckSchema(Access access, bool network)
 {
-    if (access == Access::Write && m_db->IsReadOnly())
-        throw ArchiveError(_("the archive cannot be written (read-only)"));
     // The first read of the file: garbage fails here, before any write. One
     // statement, so that a reader making the tables meanwhile is seen
     // whole or not at all.
