@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/log.h>
@@ -15,7 +16,6 @@
 #include <limits>
 #include <map>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -73,14 +73,6 @@ std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetVa
 
 wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
 
-unsigned BigEndian(const unsigned char* bytes, int count)
-{
-    unsigned value = 0;
-    for (int i = 0; i < count; ++i)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
 const char* const SummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
                                    "error, table_count, record_count, station, uuid FROM readings ";
 // A file of the first layout, read as it is: no station, no uuid.
@@ -108,9 +100,41 @@ ReadingSummary SummaryOf(const SqliteStatement& row)
     return summary;
 }
 
+// Runs `work` inside a transaction begun by `begin`, committed when the
+// work ends and rolled back when it throws.
+void InTransaction(const SqliteConnection& db, const char* begin, const std::function<void()>& work)
+{
+    db.Execute(begin);
+    try {
+        work();
+        db.Execute("COMMIT");
+    } catch (...) {
+        try {
+            db.Execute("ROLLBACK");
+        } catch (const ArchiveError&) {
+            // The transaction is gone already.
+        }
+        throw;
+    }
+}
+
+// Makes the archive file and its missing folders, readable by their user
+// alone; SQLite gives the file's -wal and -shm the file's own mode. A file
+// or folder that exists keeps its mode. A file that cannot be made here is
+// left for SQLite to refuse with its reason.
+void MakeFile(const wxString& path)
+{
+    const wxFileName file(path);
+    if (!file.GetPath().empty() && !wxFileName::DirExists(file.GetPath())
+        && !wxFileName::Mkdir(file.GetPath(), wxPOSIX_USER_READ | wxPOSIX_USER_WRITE | wxPOSIX_USER_EXECUTE, wxPATH_MKDIR_FULL))
+        throw ArchiveError(wxString::Format(_("cannot make the folder %s"), file.GetPath()));
+    wxFile made;
+    made.Create(path, false, wxPOSIX_USER_READ | wxPOSIX_USER_WRITE);
+}
+
 } // namespace
 
-FileArchive::FileArchive(const wxString& path, Access access)
+FileArchive::FileArchive(const wxString& path, Access access, std::optional<FileSystemKind> fileSystem)
     : m_path(path)
 {
     const wxLogNull quiet;
@@ -119,47 +143,60 @@ FileArchive::FileArchive(const wxString& path, Access access)
     } else if (access == Access::Read) {
         return; // nothing kept yet
     } else {
-        const wxFileName file(path);
-        if (!file.GetPath().empty() && !wxFileName::DirExists(file.GetPath())
-            && !wxFileName::Mkdir(file.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
-            throw ArchiveError(wxString::Format(_("cannot make the folder %s"), file.GetPath()));
+        MakeFile(path);
     }
     m_db.emplace(path,
                  access == Access::Read ? SqliteConnection::Mode::ReadOnly : SqliteConnection::Mode::ReadWriteCreate,
                  BusyTimeoutMs);
+    // Told before the first read: on a read-only disk, a file in WAL mode
+    // fails that read, unable to make its -shm file, which hides the reason.
+    if (access == Access::Write && m_db->IsReadOnly())
+        throw ArchiveError(_("the archive cannot be written (read-only)"));
     CheckFile();
-    CheckSchema(access);
+    const bool network = access == Access::Write
+                         && (fileSystem ? *fileSystem : FileSystemKindOf(path)) == FileSystemKind::Network;
+    CheckSchema(access, network);
 }
 
-// A file cut short is refused before SQLite reads it: SQLite would take the
-// missing pages for free room and write over what is left. The header is
-// read through SQLite's own handle of the file: a handle of our own, once
-// closed, would drop the locks that the process's other connections hold
-// on the file (POSIX advisory locks belong to the process).
+// A file cut short is refused before anything is written into it: SQLite
+// would take the missing pages for free room and write over what is left,
+// and a transaction rolled back would pad a partial last page. The file is
+// judged inside a read transaction, by what SQLite reads under its own
+// locks: another connection's checkpoint may meanwhile write the first page
+// (with a new page count) before the pages that grow the file, so the
+// header read beside SQLite's locks, or the file's size against it, is no
+// sign of damage. Reading the first page, SQLite itself refuses a header
+// counting more pages than the database holds. What remains to be seen is
+// the file's own size: a whole number of pages, and in a rollback journal's
+// mode (where no one writes while we read) every page counted present. In
+// WAL mode the newest pages may be in the WAL alone. The size is asked of
+// SQLite's own handle of the file: a handle of our own, once closed, would
+// drop the locks that the process's other connections hold on the file
+// (POSIX advisory locks belong to the process).
 void FileArchive::CheckFile() const
 {
+    InTransaction(*m_db, "BEGIN", [this] {
+        const std::int64_t pages = PragmaValue("PRAGMA page_count");
+        const std::int64_t pageSize = PragmaValue("PRAGMA page_size");
+        SqliteStatement mode(*m_db, "PRAGMA journal_mode");
+        const bool wal = mode.Step() && mode.Text(0) == "wal";
+        mode.Reset();
+        const std::int64_t size = FileSize();
+        if (size == 0)
+            return; // an empty file is an empty database
+        if (pageSize <= 0 || size % pageSize != 0 || (!wal && size < pages * pageSize))
+            throw ArchiveError(_("the archive is damaged"));
+    });
+}
+
+std::int64_t FileArchive::FileSize() const
+{
     sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
-        || !file->pMethods)
-        throw ArchiveError(_("the archive cannot be opened"));
     sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+    if (sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         throw ArchiveError(_("the archive cannot be opened"));
-    if (size == 0)
-        return; // an empty file is an empty database
-    unsigned char header[100] = {};
-    static const char Magic[] = "SQLite format 3";
-    if (size < static_cast<sqlite3_int64>(sizeof header)
-        || file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
-        || std::string_view(reinterpret_cast<char*>(header), 16) != std::string_view(Magic, 16))
-        throw ArchiveError(_("the archive is damaged"));
-    unsigned pageSize = BigEndian(header + 16, 2);
-    if (pageSize == 1)
-        pageSize = 65536;
-    const unsigned pages = BigEndian(header + 28, 4);
-    const bool countValid = BigEndian(header + 24, 4) == BigEndian(header + 92, 4);
-    if (countValid && static_cast<unsigned long long>(pages) * pageSize > static_cast<unsigned long long>(size))
-        throw ArchiveError(_("the archive is damaged"));
+    return size;
 }
 
 std::int64_t FileArchive::PragmaValue(const char* sql) const
@@ -168,10 +205,8 @@ std::int64_t FileArchive::PragmaValue(const char* sql) const
     return pragma.Step() ? pragma.Integer(0) : 0;
 }
 
-void FileArchive::CheckSchema(Access access)
+void FileArchive::CheckSchema(Access access, bool network)
 {
-    if (access == Access::Write && m_db->IsReadOnly())
-        throw ArchiveError(_("the archive cannot be written (read-only)"));
     // The first read of the file: garbage fails here, before any write. One
     // statement, so that a reader making the tables meanwhile is seen
     // whole or not at all.
@@ -194,14 +229,32 @@ void FileArchive::CheckSchema(Access access)
         m_version = static_cast<int>(version);
         return;
     }
+    // In a network folder, WAL's shared memory would not reach another
+    // computer's connections: a rollback journal, before anything is
+    // written, with the file system's own locks.
+    if (network)
+        LeaveWal();
     // The tables made or upgraded first: a file refused part way is rolled
     // back from its journal to the bytes it had, which WAL would change.
     if (version == 0)
         CreateSchema();
     else if (version < SchemaVersion)
         Upgrade();
-    m_db->Execute("PRAGMA journal_mode=WAL");
+    if (!network)
+        m_db->Execute("PRAGMA journal_mode=WAL");
     m_db->Execute("PRAGMA synchronous=FULL");
+}
+
+void FileArchive::LeaveWal()
+{
+    try {
+        SqliteStatement mode(*m_db, "PRAGMA journal_mode=DELETE");
+        if (mode.Step() && mode.Text(0) == "delete")
+            return;
+    } catch (const ArchiveError&) {
+        // another connection has the file open in WAL mode
+    }
+    throw ArchiveError(_("the archive is in a network folder and open in another program in WAL mode"));
 }
 
 void FileArchive::CreateSchema()
@@ -244,18 +297,7 @@ std::string FileArchive::SummaryQuery() const
 
 void FileArchive::Transaction(const std::function<void()>& work)
 {
-    m_db->Execute("BEGIN IMMEDIATE");
-    try {
-        work();
-        m_db->Execute("COMMIT");
-    } catch (...) {
-        try {
-            m_db->Execute("ROLLBACK");
-        } catch (const ArchiveError&) {
-            // The transaction is gone already.
-        }
-        throw;
-    }
+    InTransaction(*m_db, "BEGIN IMMEDIATE", work);
 }
 
 std::int64_t FileArchive::BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started)

@@ -1,6 +1,7 @@
 #ifndef MORVA_ARCHIVE_FILEARCHIVE_H
 #define MORVA_ARCHIVE_FILEARCHIVE_H
 
+#include "archive/filesystemkind.h"
 #include "archive/readingarchive.h"
 #include "archive/sqliteconnection.h"
 
@@ -10,7 +11,9 @@
 #include <vector>
 
 // The archive of readings in one SQLite file on this computer, written in
-// short transactions (WAL journal) so that readers side by side share it.
+// short transactions (WAL journal) so that readers side by side share it;
+// in a network folder, where WAL is not safe, with a rollback journal and
+// the file system's own locks.
 // A file that is damaged, locked, read-only, not an archive or made by a
 // newer program is refused and never written. A file of the first layout
 // is read as it is and brought up to the present one when opened for
@@ -25,10 +28,11 @@ public:
     // How long a write waits for another program's transaction.
     static constexpr int BusyTimeoutMs = 3000;
 
-    // Write access makes the file, its folder and its tables when missing;
-    // read access never writes, and a missing file reads as an empty
-    // archive.
-    FileArchive(const wxString& path, Access access);
+    // Write access makes the file (for its user alone), its folders (the
+    // same) and its tables when missing; read access never writes, and a
+    // missing file reads as an empty archive. `fileSystem` says where the
+    // file lies; by default the file's own file system is asked.
+    FileArchive(const wxString& path, Access access, std::optional<FileSystemKind> fileSystem = std::nullopt);
 
     std::int64_t BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started) override;
     void Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
@@ -61,7 +65,13 @@ protected:
 
 private:
     void CheckFile() const;
-    void CheckSchema(Access access);
+    // The main file's size, as SQLite's own handle of it sees it.
+    std::int64_t FileSize() const;
+    // `network`: the file lies in a network folder.
+    void CheckSchema(Access access, bool network);
+    // Turns a file in WAL mode to a rollback journal, which needs the file
+    // to itself.
+    void LeaveWal();
     void CreateSchema();
     // Brings a file of the first layout up to the present one.
     void Upgrade();

@@ -29,6 +29,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,8 +152,14 @@ TEST_F(ArchiveCliTest, WhereReadingsAreKept)
         EXPECT_EQ(r.status, 0) << r.err;
     };
 
-    run({}); // the user's own archive
+    run({}); // the user's own archive, for the user's eyes alone
     EXPECT_EQ(kept(userArchive), 1u);
+    const auto modeOf = [](const wxString& path) {
+        struct stat status {};
+        return ::stat(path.fn_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(modeOf(data + "/MORVA_Reporter"), 0700u);
+    EXPECT_EQ(modeOf(userArchive), 0600u);
     run({"--no-archive"});
     EXPECT_EQ(kept(userArchive), 1u);
     ASSERT_TRUE(WriteFileBytes(scratch / "morva_reporter.ini", "[archive]\nkeep=0\n"));

@@ -1,7 +1,11 @@
-// The archive file itself: what it keeps, how earlier records are referred
-// to, and the files it refuses without writing a byte into them.
+// What only the archive file does: its layout, kind and upgrade, records
+// taken rather than copied, who may read it, its journal in a network
+// folder, opening beside another program's writes, and the files it
+// refuses without writing a byte into them. What both homes keep alike is
+// tested on both (serverarchive_test.cpp).
 #include "archive/archiveerror.h"
 #include "archive/filearchive.h"
+#include "archive/filesystemkind.h"
 #include "archive/readinguuid.h"
 #include "archive/sqliteconnection.h"
 #include "archive/sqlitestatement.h"
@@ -11,8 +15,13 @@
 
 #include <wx/filename.h>
 
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <random>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,6 +52,13 @@ protected:
     ScratchFolder scratch;
 };
 
+// A file's or folder's permission bits.
+unsigned ModeOf(const wxString& path)
+{
+    struct stat status {};
+    return ::stat(path.fn_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
 std::vector<wxString> texts(int from, int to)
 {
     std::vector<wxString> out;
@@ -53,138 +69,30 @@ std::vector<wxString> texts(int from, int to)
 
 } // namespace
 
-TEST_F(ArchiveTest, KeepsReadingsAsTheyGrowAndListsThemNewestFirst)
+TEST_F(ArchiveTest, ANewFileCarriesItsLayoutAndKind)
 {
-    FileArchive archive(file(), ReadingArchive::Access::Write);
-    const std::int64_t first = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
-    // Records arrive in batches; the reading is interrupted until it ends.
-    archive.Store(first, {ArchivedTable{0, "No.\tText", 3}}, {{0, 0, "a"}, {0, 1, "b"}});
-    EXPECT_EQ(archive.Find(first)->end, ReadingEnd::Interrupted);
-    EXPECT_EQ(archive.Find(first)->recordCount, 2);
-    archive.Store(first, {ArchivedTable{1, L"Дата\tЧас", 1}}, {{0, 2, "c"}, {1, 0, L"10.12.2026\tx"}});
-    archive.EndReading(first, ReadingEnd::Failed, "No answer", Start + wxTimeSpan::Seconds(3));
-    const std::int64_t second = archive.BeginReading(factsOf("COM2"), NewReadingUuid(), Start + wxTimeSpan::Minutes(1));
-
-    const std::vector<ReadingSummary> list = archive.List();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].id, second);
-    EXPECT_EQ(list[1].id, first);
-    const ReadingSummary& kept = list[1];
-    EXPECT_EQ(kept.facts.port, "COM1");
-    EXPECT_EQ(kept.facts.device, "/dev/ttyUSB0");
-    EXPECT_EQ(kept.facts.baud, 115200);
-    EXPECT_EQ(kept.facts.pace, "line");
-    EXPECT_EQ(kept.facts.version, "0.1.0");
-    EXPECT_EQ(kept.facts.station, L"лаборатория-1");
-    EXPECT_EQ(kept.uuid.length(), 36u);
-    EXPECT_NE(kept.uuid, list[0].uuid);
-    EXPECT_EQ(kept.started, Start);
-    EXPECT_EQ(kept.ended, Start + wxTimeSpan::Seconds(3));
-    EXPECT_EQ(kept.end, ReadingEnd::Failed);
-    EXPECT_EQ(kept.error, "No answer");
-    EXPECT_EQ(kept.tableCount, 2u);
-    EXPECT_EQ(kept.recordCount, 4);
-    EXPECT_FALSE(list[0].ended.IsValid());
-
-    const ReportLines expected{"No.\tText", "a", "b", "c", "", L"Дата\tЧас", L"10.12.2026\tx", ""};
-    EXPECT_EQ(archive.Lines(first), expected);
-    EXPECT_FALSE(archive.Find(99).has_value());
-
-    // The file carries its layout's version and its kind.
+    keep("COM1", texts(0, 1));
     const SqliteConnection db(file(), SqliteConnection::Mode::ReadOnly, 0);
-    SqliteStatement version(db, "PRAGMA user_version");
-    ASSERT_TRUE(version.Step());
-    EXPECT_EQ(version.Integer(0), FileArchive::SchemaVersion);
+    SqliteStatement kind(db, "SELECT (SELECT user_version FROM pragma_user_version), "
+                             "(SELECT application_id FROM pragma_application_id)");
+    ASSERT_TRUE(kind.Step());
+    EXPECT_EQ(kind.Integer(0), FileArchive::SchemaVersion);
+    EXPECT_EQ(kind.Integer(1), FileArchive::ApplicationId);
 }
 
-TEST_F(ArchiveTest, LastCompleteReadingOfAPort)
-{
-    keep("COM1", texts(0, 2));
-    const std::int64_t newest = keep("COM1", texts(0, 3));
-    keep("COM1", texts(0, 4), ReadingEnd::Cancelled);
-    keep("COM2", texts(0, 5));
-    const FileArchive archive(file(), ReadingArchive::Access::Read);
-    ASSERT_TRUE(archive.LastComplete("COM1").has_value());
-    EXPECT_EQ(archive.LastComplete("COM1")->id, newest);
-    EXPECT_FALSE(archive.LastComplete("COM3").has_value());
-}
-
-TEST_F(ArchiveTest, RecordsTakenFromEarlierReadingsAreReferredTo)
+TEST_F(ArchiveTest, RecordsTakenFromAnEarlierReadingAreNotCopied)
 {
     const std::int64_t first = keep("COM1", texts(0, 10));
     FileArchive archive(file(), ReadingArchive::Access::Write);
-
-    // The second reading takes records 0..9 from the first, the third takes
-    // 0..11 from the second, which holds 10 and 11 itself.
     const std::int64_t second = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
     const std::vector<wxString> grown = texts(10, 12);
-    archive.Store(second, {ArchivedTable{0, "No.\tText", 12, first, 10}},
-                  {{0, 10, grown[0]}, {0, 11, grown[1]}});
-    const std::int64_t third = archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
-    archive.Store(third, {ArchivedTable{0, "No.\tText", 13, second, 12}}, {{0, 12, texts(12, 13)[0]}});
-
-    ReportLines expected{"No.\tText"};
-    for (const wxString& text : texts(0, 13))
-        expected.push_back(text);
-    expected.emplace_back();
-    EXPECT_EQ(archive.Lines(third), expected);
-    EXPECT_EQ(archive.Find(third)->recordCount, 13);
-    // Nothing copied: the third reading holds one record of its own.
+    archive.Store(second, {ArchivedTable{0, "No.\tText", 12, first, 10}}, {{0, 10, grown[0]}, {0, 11, grown[1]}});
+    EXPECT_EQ(archive.Find(second)->recordCount, 12);
     const SqliteConnection db(file(), SqliteConnection::Mode::ReadOnly, 0);
     SqliteStatement own(db, "SELECT count(*) FROM records WHERE reading = ?");
-    own.Bind(1, third);
+    own.Bind(1, second);
     ASSERT_TRUE(own.Step());
-    EXPECT_EQ(own.Integer(0), 1);
-
-    // The newest table of that number and header with at most n records.
-    const auto earlier = archive.FindEarlierTable(0, "No.\tText", 12, third);
-    ASSERT_TRUE(earlier.has_value());
-    EXPECT_EQ(earlier->reading, second);
-    EXPECT_EQ(earlier->count, 12u);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tText", 9, third).has_value(), false);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tOther", 20, third).has_value(), false);
-    EXPECT_EQ(archive.FindEarlierTable(0, "No.\tText", 20, third)->reading, second);
-}
-
-TEST_F(ArchiveTest, ListsOnlyTheReadingsOfAStationAPortOrFromADayOn)
-{
-    FileArchive archive(file(), ReadingArchive::Access::Write);
-    const wxDateTime day(10, wxDateTime::Dec, 2026, 9, 30);
-    const struct {
-        const char* port;
-        const wchar_t* station;
-        wxDateTime started;
-    } kept[] = {
-        {"COM1", L"lab-1", day - wxTimeSpan::Days(2)},
-        {"COM2", L"lab-1", day - wxTimeSpan::Hours(10)}, // the evening before
-        {"COM1", L"van-7", day},
-        {"COM1", L"lab-1", day + wxTimeSpan::Days(1)},
-    };
-    std::vector<std::int64_t> ids;
-    for (const auto& k : kept)
-        ids.push_back(archive.BeginReading(factsOf(k.port, k.station), NewReadingUuid(), k.started));
-    const auto listed = [&](const ReadingFilter& filter) {
-        std::vector<std::int64_t> found;
-        for (const ReadingSummary& reading : archive.List(filter))
-            found.push_back(reading.id);
-        return found;
-    };
-    wxDateTime midnight = day;
-    midnight.ResetTime();
-    const struct {
-        const char* name;
-        ReadingFilter filter;
-        std::vector<std::int64_t> expected;
-    } cases[] = {
-        {"all", {}, {ids[3], ids[2], ids[1], ids[0]}},
-        {"station", {L"lab-1", "", {}}, {ids[3], ids[1], ids[0]}},
-        {"port", {"", "COM2", {}}, {ids[1]}},
-        {"since the day's midnight", {"", "", midnight}, {ids[3], ids[2]}},
-        {"all three", {L"lab-1", "COM1", midnight}, {ids[3]}},
-        {"unknown station", {L"lab-9", "", {}}, {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(listed(c.filter), c.expected) << c.name;
+    EXPECT_EQ(own.Integer(0), 2);
 }
 
 TEST_F(ArchiveTest, AFileOfTheFirstLayoutIsReadAsItIsAndUpgradedForWriting)
@@ -247,19 +155,35 @@ PRAGMA user_version=1;
     EXPECT_EQ(version.Integer(0), FileArchive::SchemaVersion);
 }
 
-TEST_F(ArchiveTest, ReadingAMissingArchiveWritesNothing)
-{
-    const FileArchive archive(file(), ReadingArchive::Access::Read);
-    EXPECT_TRUE(archive.List().empty());
-    EXPECT_FALSE(wxFileName::FileExists(file()));
-}
-
-TEST_F(ArchiveTest, MakesItsFolder)
+TEST_F(ArchiveTest, MakesItsFolderAndFileForItsUserAlone)
 {
     const wxString nested = scratch / "a/b/archive.sqlite";
     FileArchive archive(nested, ReadingArchive::Access::Write);
     archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
     EXPECT_TRUE(wxFileName::FileExists(nested));
+    // The journal's files are there while the archive is open.
+    const struct {
+        wxString path;
+        unsigned mode;
+    } made[] = {
+        {scratch / "a", 0700}, {scratch / "a/b", 0700}, {nested, 0600}, {nested + "-wal", 0600},
+        {nested + "-shm", 0600},
+    };
+    for (const auto& m : made)
+        EXPECT_EQ(ModeOf(m.path), m.mode) << m.path;
+}
+
+TEST_F(ArchiveTest, AFileOrFolderThatExistsKeepsItsMode)
+{
+    const wxString folder = scratch / "shared";
+    ASSERT_TRUE(wxFileName::Mkdir(folder, 0755));
+    ASSERT_EQ(::chmod(folder.fn_str(), 0755), 0);
+    const wxString placed = folder + "/archive.sqlite";
+    ASSERT_TRUE(WriteFileBytes(placed, ""));
+    ASSERT_EQ(::chmod(placed.fn_str(), 0640), 0);
+    FileArchive(placed, ReadingArchive::Access::Write).BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
+    EXPECT_EQ(ModeOf(folder), 0755u);
+    EXPECT_EQ(ModeOf(placed), 0640u);
 }
 
 namespace {
@@ -303,6 +227,14 @@ TEST_F(ArchiveTest, SpoiltFilesAreRefusedAndLeftAsTheyWere)
              WriteFileBytes(f, bytes.substr(0, bytes.size() / 2));
          },
          "damaged"},
+        {"cut inside its last page, its header's page count not in force",
+         [](const wxString& f) {
+             std::string bytes = FileBytes(f);
+             bytes.resize(bytes.size() - 100);
+             bytes[95] = static_cast<char>(bytes[27] + 1); // "version-valid-for" no longer the change counter
+             WriteFileBytes(f, bytes);
+         },
+         "damaged"},
         {"newer", [](const wxString& f) { setPragma(f, "PRAGMA user_version=3"); }, "newer version"},
         {"another program's database", [](const wxString& f) { setPragma(f, "PRAGMA application_id=7"); },
          "not an archive"},
@@ -344,4 +276,109 @@ TEST_F(ArchiveTest, AWriteLockHeldBeyondTheWaitIsRefused)
     // Reading goes on meanwhile.
     EXPECT_EQ(FileArchive(file(), ReadingArchive::Access::Read).List().size(), 1u);
     other.Execute("ROLLBACK");
+}
+
+TEST_F(ArchiveTest, OpensBesideAWriterWithLargeCheckpointsAreNeverRefused)
+{
+    keep("COM1", texts(0, 2));
+    // Another program's connection writes large transactions, each followed
+    // by a checkpoint that grows the file, and shrinks it again: a
+    // checkpoint writes the first page, with the new page count, before the
+    // pages that grow the file.
+    {
+        const SqliteConnection writer(file(), SqliteConnection::Mode::ReadWrite, FileArchive::BusyTimeoutMs);
+        writer.Execute("PRAGMA auto_vacuum=FULL; VACUUM; CREATE TABLE ballast(bytes BLOB)");
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> checkpoints{0};
+    std::string writerFailure;
+    std::thread writing([&] {
+        try {
+            const SqliteConnection writer(file(), SqliteConnection::Mode::ReadWrite, FileArchive::BusyTimeoutMs);
+            writer.Execute("PRAGMA synchronous=OFF; PRAGMA wal_autocheckpoint=0");
+            for (int round = 0; !done && round < 100000; ++round) {
+                writer.Execute(round % 2 == 0 ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                "WHERE i < 1000) INSERT INTO ballast SELECT zeroblob(4000) FROM n"
+                                              : "DELETE FROM ballast");
+                writer.Execute("PRAGMA wal_checkpoint(PASSIVE)");
+                ++checkpoints;
+            }
+        } catch (const ArchiveError& e) {
+            writerFailure = e.what();
+        }
+    });
+    int refused = 0;
+    int opens = 0;
+    wxString reason;
+    for (; opens < 2000 && (opens < 300 || checkpoints < 40); ++opens) {
+        try {
+            const FileArchive archive(file(), opens % 2 == 0 ? ReadingArchive::Access::Read
+                                                             : ReadingArchive::Access::Write);
+        } catch (const ArchiveError& e) {
+            ++refused;
+            reason = e.reason();
+        }
+    }
+    done = true;
+    writing.join();
+    EXPECT_EQ(writerFailure, "");
+    EXPECT_EQ(refused, 0) << opens << " opens beside " << checkpoints << " checkpoints; " << reason;
+}
+
+TEST_F(ArchiveTest, ThisComputersFoldersAreLocal)
+{
+    EXPECT_EQ(FileSystemKindOf(scratch.path()), FileSystemKind::Local);
+    keep("COM1", texts(0, 1));
+    EXPECT_EQ(FileSystemKindOf(file()), FileSystemKind::Local);
+}
+
+// In a network folder the archive keeps a rollback journal: the file's
+// header says which journal it keeps (byte 18: 1 rollback, 2 WAL).
+TEST_F(ArchiveTest, InANetworkFolderARollbackJournalInsteadOfWal)
+{
+    const auto journalOf = [this] { return static_cast<int>(FileBytes(file())[18]); };
+    const struct {
+        const char* name;
+        bool walBefore; // a file of this computer's, in WAL mode
+        bool openElsewhere; // by another connection, in WAL mode
+        FileSystemKind where;
+        int journal;
+        const char* refused;
+    } cases[] = {
+        {"new, on this computer", false, false, FileSystemKind::Local, 2, nullptr},
+        {"new, in a network folder", false, false, FileSystemKind::Network, 1, nullptr},
+        {"moved there in WAL mode", true, false, FileSystemKind::Network, 1, nullptr},
+        {"moved there in WAL mode, open elsewhere", true, true, FileSystemKind::Network, 2, "network folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            wxRemoveFile(file() + suffix);
+        std::int64_t before = 0;
+        if (c.walBefore)
+            before = keep("COM1", texts(0, 3));
+        std::optional<SqliteConnection> other;
+        if (c.openElsewhere) {
+            other.emplace(file(), SqliteConnection::Mode::ReadWrite, 0);
+            other->Execute("SELECT count(*) FROM readings");
+        }
+        const std::string bytes = FileBytes(file());
+        try {
+            FileArchive archive(file(), ReadingArchive::Access::Write, c.where);
+            EXPECT_EQ(c.refused, nullptr);
+            const std::int64_t added = archive.BeginReading(factsOf("COM2"), NewReadingUuid(), Start);
+            EXPECT_EQ(wxFileName::FileExists(file() + "-wal"), c.journal == 2);
+            EXPECT_EQ(archive.List().size(), c.walBefore ? 2u : 1u);
+            EXPECT_EQ(archive.Find(added)->facts.port, "COM2");
+            if (c.walBefore) {
+                EXPECT_EQ(archive.Lines(before).size(), 5u);
+            }
+        } catch (const ArchiveError& e) {
+            ASSERT_NE(c.refused, nullptr) << e.reason();
+            EXPECT_NE(e.reason().Find(c.refused), wxNOT_FOUND) << e.reason();
+            EXPECT_EQ(FileBytes(file()), bytes);
+        }
+        other.reset();
+        EXPECT_EQ(journalOf(), c.journal);
+    }
 }
