@@ -675,11 +675,14 @@ public:
 protected:
     int OnInvoked(ReadingsDialog* dialog) const override
     {
+        EXPECT_TRUE(PumpUntil([dialog] { return !dialog->IsWaiting(); }));
         auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(ReadingsDialog::ID_List));
         for (long row = 0; list && row < list->GetItemCount(); ++row)
             m_rows->push_back(list->GetItemText(row, 0) + "|" + list->GetItemText(row, 6));
-        if (m_make)
+        if (m_make) {
             Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
+            EXPECT_TRUE(PumpUntil([dialog] { return !dialog->IsWaiting(); }));
+        }
         return wxID_CANCEL;
     }
 
