@@ -149,7 +149,8 @@ void ReadingsDialog::UpdateStatus()
         text += "\n" + _("Reading the chosen reading's records...");
     else if (!m_linesFailure.empty())
         text += "\n" + m_linesFailure;
-    if (text != m_status->GetLabel()) {
+    if (text != m_statusText) {
+        m_statusText = text;
         m_status->SetLabel(text);
         m_status->Wrap(m_list->GetSize().x);
         Layout();

@@ -37,6 +37,9 @@ public:
     bool IsWaiting() const;
     // Whether the readings shown are the server's.
     bool ShowsServer() const { return m_shown == &m_server; }
+    // What the dialog says above the list, a line for each thing it tells,
+    // before the lines are wrapped to the list's width.
+    const wxString& Status() const { return m_statusText; }
     // The threads still reading for this dialog, which leaves them to end
     // on their own when it closes.
     std::vector<std::shared_future<void>> Unfinished() const;
@@ -69,6 +72,7 @@ private:
     // Reads the lines of the reading whose report is to be made.
     std::unique_ptr<ArchiveLoader> m_linesLoader;
     wxString m_linesFailure;
+    wxString m_statusText;
     wxStaticText* m_status = nullptr;
     ReadingsList* m_list = nullptr;
 };
