@@ -1,6 +1,5 @@
 #include "app/mainframe.h"
 
-#include "archive/archiveerror.h"
 #include "archive/archiveoutbox.h"
 #include "archive/archivesettings.h"
 #include "archive/keptreadingnote.h"
@@ -37,6 +36,7 @@
 
 #include <wx/confbase.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -53,6 +53,9 @@ const int ProgressMaximum = 0xFFFF;
 // How long a closing window waits for an abandoned reading's thread to end.
 // Aborted, a reading ends within one exchange with the unit.
 constexpr std::chrono::seconds ReadingExitWait{10};
+// How long a closing window waits, in all, for the threads of closed
+// "Readings..." dialogs that still wait for the archive server.
+constexpr std::chrono::seconds ListingExitWait{1};
 const int Border = 3;
 const wchar_t* const TypicalPortLabel = L"COM3 \u2013 FT232R USB UART (/dev/ttyUSB0)";
 
@@ -322,35 +325,23 @@ void MainFrame::OnReadings(wxCommandEvent&)
 {
     const BusyScope busy(*this);
     const ArchiveSettings settings = ArchiveSettings::FromConfig(m_config);
-    // Shared with the button of the list, which lives no longer than this.
-    std::unique_ptr<ReadingArchive> archive;
-    std::vector<ReadingSummary> readings;
-    wxString note;
-    try {
-        archive = settings.OpenForListing(wxString(), note);
-        readings = archive->List();
-    } catch (const ArchiveError& e) {
-        ShowArchiveError(settings.ForListing(), e);
-        return;
-    }
-    if (!note.empty())
-        wxMessageBox(note, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);
-    ReadingsDialog dialog(this, std::move(readings), [&](const ReadingSummary& reading) {
-        try {
-            wxArrayString lines;
-            for (const wxString& line : archive->Lines(reading.id))
-                lines.Add(line);
-            GenerateReport(lines, reading.tableCount, reading.started);
-        } catch (const ArchiveError& e) {
-            ShowArchiveError(settings.ForListing(), e);
-        }
+    ReadingsDialog dialog(this, settings.ForReading(), [this](const ReadingSummary& reading, const ReportLines& lines) {
+        wxArrayString text;
+        for (const wxString& line : lines)
+            text.Add(line);
+        GenerateReport(text, reading.tableCount, reading.started);
     });
     dialog.ShowModal();
-}
-
-void MainFrame::ShowArchiveError(const wxString& place, const ArchiveError& error)
-{
-    wxMessageBox(CannotReadArchive(place, error.reason()), ProgramName(), wxOK | wxICON_ERROR | wxCENTRE, this);
+    // A server that has not answered yet is left to answer the closed
+    // dialog's threads, which then end on their own.
+    for (std::shared_future<void>& gone : dialog.Unfinished())
+        m_listingsGone.push_back(std::move(gone));
+    m_listingsGone.erase(std::remove_if(m_listingsGone.begin(), m_listingsGone.end(),
+                                        [](const std::shared_future<void>& gone) {
+                                            return gone.wait_for(std::chrono::seconds(0))
+                                                == std::future_status::ready;
+                                        }),
+                         m_listingsGone.end());
 }
 
 void MainFrame::OpenReport(const wxString& path) const
@@ -407,6 +398,7 @@ void MainFrame::FinishClose()
     m_closePending = false;
     StopReading();
     WaitForReadingGone();
+    WaitForListingsGone();
     Destroy();
 }
 
@@ -417,6 +409,16 @@ void MainFrame::WaitForReadingGone() const
     // it keeps in the archive would be lost.
     if (m_readingGone.valid())
         m_readingGone.wait_for(ReadingExitWait);
+}
+
+void MainFrame::WaitForListingsGone() const
+{
+    // A thread still reading a list for a closed dialog only drops what it
+    // reads; the wait is a courtesy to the server, bounded so that a
+    // stalled one never holds the closing window.
+    const auto deadline = std::chrono::steady_clock::now() + ListingExitWait;
+    for (const std::shared_future<void>& gone : m_listingsGone)
+        gone.wait_until(deadline);
 }
 
 // --- clearing the unit's memory

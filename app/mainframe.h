@@ -15,8 +15,8 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
-class ArchiveError;
 class ArchiveOutbox;
 class GetDataThread;
 class wxCheckBox;
@@ -144,12 +144,14 @@ private:
                         const wxDateTime& now = wxDateTime::Now());
     // The archive of readings the settings name; empty when none is kept.
     ArchiveSettings::Places Archives() const;
-    void ShowArchiveError(const wxString& place, const ArchiveError& error);
     void ClearUnitMemory();
     void FinishClose();
     // Waits, for at most ReadingExitWait, until the last reading's thread
     // has let go of its session.
     void WaitForReadingGone() const;
+    // Waits, for at most ListingExitWait in all, until the threads of the
+    // closed "Readings..." dialogs have ended.
+    void WaitForListingsGone() const;
 
     Settings& m_settings;
     const wxConfigBase* m_config;
@@ -175,6 +177,8 @@ private:
     // Ready once the last reading's thread has let go of its session, on its
     // way to deleting itself.
     std::shared_future<void> m_readingGone;
+    // The threads of closed "Readings..." dialogs not yet ended.
+    std::vector<std::shared_future<void>> m_listingsGone;
     wxTimer m_portWatchTimer;
     std::unique_ptr<wxProgressDialog> m_progressDialog;
 

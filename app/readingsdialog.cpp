@@ -1,39 +1,26 @@
 #include "app/readingsdialog.h"
 
+#include "app/readingslist.h"
+#include "archive/archiveloader.h"
+#include "archive/readingarchive.h"
+
 #include <wx/button.h>
 #include <wx/intl.h>
-#include <wx/listctrl.h>
 #include <wx/sizer.h>
+#include <wx/stattext.h>
 
-ReadingsDialog::ReadingsDialog(wxWindow* parent, std::vector<ReadingSummary> readings, MakeReport makeReport)
+#include <memory>
+
+ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& places, MakeReport makeReport)
     : wxDialog(parent, wxID_ANY, _("Kept readings"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER)
-    , m_readings(std::move(readings))
     , m_makeReport(std::move(makeReport))
 {
-    m_list = new wxListCtrl(this, ID_List, wxDefaultPosition, wxSize(640, 300),
-                            wxLC_REPORT | wxLC_SINGLE_SEL);
-    m_list->AppendColumn(_("No."), wxLIST_FORMAT_RIGHT);
-    m_list->AppendColumn(_("Started"));
-    m_list->AppendColumn(_("Station"));
-    m_list->AppendColumn(_("Port"));
-    m_list->AppendColumn(_("Tables"), wxLIST_FORMAT_RIGHT);
-    m_list->AppendColumn(_("Records"), wxLIST_FORMAT_RIGHT);
-    m_list->AppendColumn(_("Ended"));
-    for (std::size_t i = 0; i < m_readings.size(); ++i) {
-        const ReadingSummary& r = m_readings[i];
-        const long row = m_list->InsertItem(static_cast<long>(i), wxString::Format("%lld", static_cast<long long>(r.id)));
-        m_list->SetItem(row, 1, r.started.Format("%d.%m.%Y %H:%M:%S"));
-        m_list->SetItem(row, 2, r.facts.station);
-        m_list->SetItem(row, 3, r.facts.port == r.facts.device ? r.facts.port
-                                                                : r.facts.port + " (" + r.facts.device + ")");
-        m_list->SetItem(row, 4, wxString::Format("%u", r.tableCount));
-        m_list->SetItem(row, 5, wxString::Format("%lld", static_cast<long long>(r.recordCount)));
-        m_list->SetItem(row, 6, r.error.empty() ? ReadingEndText(r.end) : ReadingEndText(r.end) + ": " + r.error);
-    }
-    for (int column = 0; column < m_list->GetColumnCount(); ++column)
-        m_list->SetColumnWidth(column, m_readings.empty() ? wxLIST_AUTOSIZE_USEHEADER : wxLIST_AUTOSIZE);
+    m_file.place = places.file;
+    m_server.place = places.server;
 
+    m_status = new wxStaticText(this, ID_Status, wxString());
+    m_list = new ReadingsList(this, ID_List);
     auto* make = new wxButton(this, ID_MakeReport, _("Make report"));
     auto* close = new wxButton(this, wxID_CANCEL, _("Close"));
     make->Enable(false);
@@ -44,29 +31,174 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, std::vector<ReadingSummary> rea
     buttons->Add(make, 0, wxALL, 3);
     buttons->Add(close, 0, wxALL, 3);
     auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(m_status, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 6);
     column->Add(m_list, 1, wxEXPAND | wxALL, 6);
     column->Add(buttons, 0, wxEXPAND | wxALL, 3);
-    SetSizerAndFit(column);
+    SetSizer(column);
 
     Bind(wxEVT_BUTTON, &ReadingsDialog::OnMakeReport, this, ID_MakeReport);
     m_list->Bind(wxEVT_LIST_ITEM_SELECTED, &ReadingsDialog::OnSelectionChanged, this);
     m_list->Bind(wxEVT_LIST_ITEM_DESELECTED, &ReadingsDialog::OnSelectionChanged, this);
-    if (!m_readings.empty()) {
-        m_list->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                             wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-        make->Enable(true);
-    }
+
+    m_list->ShowRows(&m_file.rows);
+    Load(m_file);
+    if (!m_server.place.empty())
+        Load(m_server);
+    UpdateStatus();
+    Fit();
     CentreOnParent();
 }
 
-void ReadingsDialog::OnSelectionChanged(wxListEvent&)
+ReadingsDialog::~ReadingsDialog()
 {
-    FindWindow(ID_MakeReport)->Enable(m_list->GetSelectedItemCount() > 0);
+    // Before anything else goes: no loader hands this dialog anything more.
+    m_linesLoader.reset();
+    m_server.loader.reset();
+    m_file.loader.reset();
 }
+
+bool ReadingsDialog::IsWaiting() const
+{
+    return m_linesLoader || !m_file.done || (!m_server.place.empty() && !m_server.done);
+}
+
+std::vector<std::shared_future<void>> ReadingsDialog::Unfinished() const
+{
+    std::vector<std::shared_future<void>> unfinished;
+    for (const ArchiveLoader* loader : {m_file.loader.get(), m_server.loader.get(), m_linesLoader.get()}) {
+        if (loader)
+            unfinished.push_back(loader->Gone());
+    }
+    return unfinished;
+}
+
+void ReadingsDialog::Load(Source& source)
+{
+    // The loader's handlers run on its thread: they only queue the rows
+    // for this dialog's thread, and run no more once the loader is gone.
+    source.loader = ArchiveLoader::List(
+        source.place,
+        [this, &source](std::vector<ReadingSummary>&& rows) {
+            CallAfter([this, &source, batch = std::make_shared<std::vector<ReadingSummary>>(std::move(rows))] {
+                OnRows(source, *batch);
+            });
+        },
+        [this, &source](const wxString& failure) {
+            CallAfter([this, &source, failure = wxString(failure.wc_str())] { OnListed(source, failure); });
+        });
+}
+
+void ReadingsDialog::OnRows(Source& source, const std::vector<ReadingSummary>& rows)
+{
+    for (const ReadingSummary& reading : rows)
+        source.rows.Add(reading);
+    if (&source == &m_server && m_shown != &m_server) {
+        ShowSource(m_server);
+        return;
+    }
+    if (m_shown == &source) {
+        if (m_list->GetItemCount() == 0)
+            m_list->ShowRows(&source.rows); // and selects the first
+        else
+            m_list->Grew();
+        UpdateButton();
+    }
+}
+
+void ReadingsDialog::OnListed(Source& source, const wxString& failure)
+{
+    source.done = true;
+    source.failure = failure;
+    // The server's list, once read, is the one shown, even when empty.
+    if (&source == &m_server && failure.empty() && m_shown != &m_server)
+        ShowSource(m_server);
+    UpdateStatus();
+}
+
+void ReadingsDialog::ShowSource(Source& source)
+{
+    m_shown = &source;
+    m_list->ShowRows(&source.rows);
+    UpdateStatus();
+    UpdateButton();
+}
+
+void ReadingsDialog::UpdateStatus()
+{
+    wxString text;
+    const auto failed = [](const Source& source) {
+        return wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(source.place), source.failure);
+    };
+    if (m_shown == &m_server) {
+        text = m_server.failure.empty()
+            ? wxString::Format(_("Readings kept on the archive server %s"), DescribeArchive(m_server.place))
+            : failed(m_server);
+    } else {
+        text = m_file.failure.empty()
+            ? wxString::Format(_("Readings kept on this computer: %s"), DescribeArchive(m_file.place))
+            : failed(m_file);
+        if (!m_server.place.empty() && !m_server.done)
+            text += "\n" + wxString::Format(_("Waiting for the archive server %s..."), DescribeArchive(m_server.place));
+        else if (!m_server.failure.empty())
+            text += "\n"
+                + wxString::Format(
+                        _("The archive server %s cannot be read; the readings kept on this computer are shown: %s"),
+                        DescribeArchive(m_server.place), m_server.failure);
+    }
+    if (m_linesLoader)
+        text += "\n" + _("Reading the chosen reading's records...");
+    else if (!m_linesFailure.empty())
+        text += "\n" + m_linesFailure;
+    if (text != m_statusText) {
+        m_statusText = text;
+        m_status->SetLabel(text);
+        m_status->Wrap(m_list->GetSize().x);
+        Layout();
+    }
+}
+
+void ReadingsDialog::UpdateButton()
+{
+    FindWindow(ID_MakeReport)->Enable(!m_linesLoader && m_list->Selected() >= 0);
+}
+
+void ReadingsDialog::OnSelectionChanged(wxListEvent&) { UpdateButton(); }
 
 void ReadingsDialog::OnMakeReport(wxCommandEvent&)
 {
-    const long row = m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-    if (row >= 0 && static_cast<std::size_t>(row) < m_readings.size())
-        m_makeReport(m_readings[static_cast<std::size_t>(row)]);
+    const long row = m_list->Selected();
+    if (m_linesLoader || row < 0 || static_cast<std::size_t>(row) >= m_shown->rows.Count())
+        return;
+    const ReadingSummary reading = m_shown->rows.Summary(static_cast<std::size_t>(row));
+    m_linesFailure.clear();
+    const wxString place = m_shown->place;
+    m_linesLoader = ArchiveLoader::ReadLines(
+        place, reading.id,
+        [this, reading](ReportLines&& lines) {
+            CallAfter([this, reading, read = std::make_shared<ReportLines>(std::move(lines))] {
+                OnLines(reading, *read);
+            });
+        },
+        [this, place](const wxString& failure) {
+            if (!failure.empty())
+                CallAfter([this, place, failure = wxString(failure.wc_str())] { OnLinesFailed(place, failure); });
+        });
+    UpdateStatus();
+    UpdateButton();
+}
+
+void ReadingsDialog::OnLines(const ReadingSummary& reading, const ReportLines& lines)
+{
+    m_linesLoader.reset();
+    UpdateStatus();
+    UpdateButton();
+    m_makeReport(reading, lines);
+}
+
+void ReadingsDialog::OnLinesFailed(const wxString& place, const wxString& failure)
+{
+    m_linesLoader.reset();
+    m_linesFailure = wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), failure);
+    UpdateStatus();
+    UpdateButton();
 }

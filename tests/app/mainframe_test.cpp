@@ -7,6 +7,10 @@
 #include "app/readingsdialog.h"
 #include "app/settings.h"
 #include "archive/filearchive.h"
+#include "archive/pgconnection.h"
+#include "archive/readingrows.h"
+#include "archive/readinguuid.h"
+#include "support/postgrescluster.h"
 #include "buslib/protocol/datatypes.h"
 #include "buslib/serial/serialport.h"
 #include "buslib/protocol/serialportveloxprotocol.h"
@@ -675,11 +679,14 @@ public:
 protected:
     int OnInvoked(ReadingsDialog* dialog) const override
     {
+        EXPECT_TRUE(PumpUntil([dialog] { return !dialog->IsWaiting(); }));
         auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(ReadingsDialog::ID_List));
         for (long row = 0; list && row < list->GetItemCount(); ++row)
             m_rows->push_back(list->GetItemText(row, 0) + "|" + list->GetItemText(row, 6));
-        if (m_make)
+        if (m_make) {
             Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
+            EXPECT_TRUE(PumpUntil([dialog] { return !dialog->IsWaiting(); }));
+        }
         return wxID_CANCEL;
     }
 
@@ -777,6 +784,203 @@ TEST_F(WindowTest, AnArchiveThatCannotBeWrittenIsToldAfterTheReport)
     EXPECT_EQ(shown[1].text, "The reading was not kept in the archive: the archive is damaged");
     EXPECT_EQ(shown[1].style, wxOK | wxICON_WARNING | wxCENTRE);
     EXPECT_EQ(reports.files("*.rtf").size(), 1u);
+}
+
+// --- the readings of an archive server
+
+namespace {
+
+ReadingFacts StationFacts(const wxString& station)
+{
+    return ReadingFacts{"COM1", "/dev/ttyUSB0", 9600, "design", "test", station};
+}
+
+// Keeps one complete reading of one table in `archive`.
+void KeepReading(ReadingArchive& archive, const wxString& station, const wxString& record)
+{
+    const wxDateTime started(14, wxDateTime::Mar, 2024, 8, 25, 9);
+    const std::int64_t id = archive.BeginReading(StationFacts(station), NewReadingUuid(), started);
+    archive.EndReading(id, {ArchivedTable{0, "Table 1\tValue", 1, 0, 0}}, {ArchivedRecord{0, 0, record}},
+                       ReadingEnd::Complete, wxString(), started + wxTimeSpan::Seconds(5));
+}
+
+// The station column of every row the dialog's list shows.
+std::vector<wxString> Stations(const ReadingsDialog& dialog)
+{
+    auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(ReadingsDialog::ID_List));
+    std::vector<wxString> stations;
+    for (long row = 0; list && row < list->GetItemCount(); ++row)
+        stations.push_back(list->GetItemText(row, ReadingRows::Station));
+    return stations;
+}
+
+// The dialog's status lines.
+std::vector<wxString> StatusOf(const ReadingsDialog& dialog)
+{
+    const wxArrayString lines = wxSplit(dialog.Status(), '\n', '\0');
+    return std::vector<wxString>(lines.begin(), lines.end());
+}
+
+// Runs `check` on the readings dialog, then closes it.
+class WithReadings : public wxExpectModalBase<ReadingsDialog, WithReadings> {
+public:
+    explicit WithReadings(std::function<void(ReadingsDialog&)> check) : m_check(std::move(check)) {}
+
+protected:
+    int OnInvoked(ReadingsDialog* dialog) const override
+    {
+        m_check(*dialog);
+        return wxID_CANCEL;
+    }
+
+private:
+    std::function<void(ReadingsDialog&)> m_check;
+};
+
+} // namespace
+
+// This computer keeps one reading of its own ("here"); the server, a
+// throwaway cluster, keeps the lab's.
+class ServerReadingsTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        const std::string why = morva_test::PostgresCluster::unavailableReason();
+        if (!why.empty())
+            GTEST_SKIP() << why;
+        cluster = std::make_unique<morva_test::PostgresCluster>();
+        server = wxString::FromUTF8(cluster->passwordConnection());
+        const wxString file = archiveFolder.path() + "/archive.sqlite";
+        KeepReading(*OpenArchive(file, ReadingArchive::Access::Write), "here", "r0\tfrom here");
+        KeepReading(*OpenArchive(server, ReadingArchive::Access::Write), "lab-2", "r0\tfrom the lab");
+        MapCom1("/dev/null");
+        ports->Write("/archive/path", file);
+        ports->Write("/archive/url", server);
+    }
+
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        locker.reset();
+        cluster.reset();
+    }
+
+    // Another session holds every table of the archive until Release().
+    void Stall()
+    {
+        locker = std::make_unique<PgConnection>(wxString::FromUTF8(cluster->superuserConnection()));
+        locker->Run("BEGIN");
+        locker->Run("LOCK TABLE morva_archive, morva_readings, morva_tables, morva_records, morva_ends "
+                    "IN ACCESS EXCLUSIVE MODE");
+    }
+    void Release() { locker.reset(); }
+
+    wxString DescribedServer() const { return DescribeArchive(server); }
+
+    TempDir archiveFolder;
+    std::unique_ptr<morva_test::PostgresCluster> cluster;
+    wxString server;
+    std::unique_ptr<PgConnection> locker;
+};
+
+TEST_F(ServerReadingsTest, AWorkingServerShowsItsReadingsInColumnsThatCutNothing)
+{
+    // Enough readings for several batches.
+    cluster->execute("INSERT INTO morva_readings(uuid, station, started, port, device, baud, pace, version) "
+                     "SELECT gen_random_uuid(), 'lab-1', 1710000000000 - i::bigint * 60000, 'COM1', "
+                     "'/dev/ttyUSB0', 9600, 'design', 'test' FROM generate_series(1, 2500) i");
+    OpenWindow();
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(3); // CSV
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), WithReadings([&](ReadingsDialog& dialog) {
+                      ASSERT_TRUE(PumpUntil([&] { return !dialog.IsWaiting(); }));
+                      EXPECT_TRUE(dialog.ShowsServer());
+                      EXPECT_EQ(StatusOf(dialog),
+                                std::vector<wxString>{"Readings kept on the archive server " + DescribedServer()});
+                      auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(ReadingsDialog::ID_List));
+                      ASSERT_NE(list, nullptr);
+                      EXPECT_TRUE(list->HasFlag(wxLC_VIRTUAL));
+                      const std::vector<wxString> stations = Stations(dialog);
+                      ASSERT_EQ(stations.size(), 2501u);
+                      EXPECT_EQ(stations.front(), "lab-1"); // the last kept first
+                      EXPECT_EQ(stations.back(), "lab-2");
+                      EXPECT_EQ(std::count(stations.begin(), stations.end(), "here"), 0);
+                      // Every heading and every text of the first screen whole.
+                      for (int column = 0; column < ReadingRows::ColumnCount; ++column) {
+                          const int width = list->GetColumnWidth(column);
+                          wxListItem heading;
+                          heading.SetMask(wxLIST_MASK_TEXT);
+                          list->GetColumn(column, heading);
+                          EXPECT_GT(width, list->GetTextExtent(heading.GetText()).x) << heading.GetText();
+                          for (long row = 0; row < 20; ++row)
+                              EXPECT_GT(width, list->GetTextExtent(list->GetItemText(row, column)).x)
+                                  << list->GetItemText(row, column);
+                      }
+                      // The report of a server's reading, from the server.
+                      list->SetItemState(2500, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+                      Click(dialog.FindWindow(ReadingsDialog::ID_MakeReport));
+                      EXPECT_TRUE(PumpUntil([&] { return !dialog.IsWaiting(); }));
+                  }),
+                  ExpectMessage(shown));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    const auto csv = reports.files("*.csv");
+    ASSERT_EQ(csv.size(), 1u);
+    EXPECT_NE(ReadText(wxFileName(reports.path(), csv[0]).GetFullPath()).Find("from the lab"), wxNOT_FOUND);
+}
+
+TEST_F(ServerReadingsTest, AStalledServerLeavesTheDialogUsableAndClosingAtOnce)
+{
+    Stall();
+    OpenWindow();
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(3); // CSV
+    std::chrono::steady_clock::time_point closing;
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), WithReadings([&](ReadingsDialog& dialog) {
+                      // This computer's list, while the server keeps its silence.
+                      ASSERT_TRUE(PumpUntil([&] { return Stations(dialog).size() == 1; }));
+                      EXPECT_EQ(Stations(dialog)[0], "here");
+                      EXPECT_FALSE(dialog.ShowsServer());
+                      EXPECT_TRUE(dialog.IsWaiting());
+                      EXPECT_EQ(StatusOf(dialog),
+                                (std::vector<wxString>{"Readings kept on this computer: " + archiveFolder.path()
+                                                           + "/archive.sqlite",
+                                                       "Waiting for the archive server " + DescribedServer() + "..."}));
+                      // Its report is made meanwhile.
+                      Click(dialog.FindWindow(ReadingsDialog::ID_MakeReport));
+                      EXPECT_TRUE(PumpUntil([&] { return !reports.files("*.csv").empty(); }));
+                      EXPECT_TRUE(dialog.IsWaiting());
+                      closing = std::chrono::steady_clock::now();
+                  }),
+                  ExpectMessage(shown));
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(2));
+    const auto csv = reports.files("*.csv");
+    ASSERT_EQ(csv.size(), 1u);
+    EXPECT_NE(ReadText(wxFileName(reports.path(), csv[0]).GetFullPath()).Find("from here"), wxNOT_FOUND);
+
+    // Nor does the window wait for the server when it closes.
+    const auto start = std::chrono::steady_clock::now();
+    CloseWindow();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    Release();
+}
+
+TEST_F(ServerReadingsTest, AStoppedServerIsToldAndThisComputersReadingsStay)
+{
+    cluster->Stop();
+    OpenWindow();
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), WithReadings([&](ReadingsDialog& dialog) {
+                      ASSERT_TRUE(PumpUntil([&] { return !dialog.IsWaiting(); }));
+                      EXPECT_FALSE(dialog.ShowsServer());
+                      EXPECT_EQ(Stations(dialog), std::vector<wxString>{"here"});
+                      const std::vector<wxString> status = StatusOf(dialog);
+                      ASSERT_EQ(status.size(), 2u);
+                      EXPECT_TRUE(status[1].StartsWith("The archive server " + DescribedServer()
+                                                       + " cannot be read; the readings kept on this computer are "
+                                                         "shown: the archive server cannot be reached: "))
+                          << status[1];
+                      EXPECT_EQ(status[1].Find(morva_test::PostgresCluster::Password), wxNOT_FOUND);
+                      EXPECT_TRUE(dialog.FindWindow(ReadingsDialog::ID_MakeReport)->IsEnabled());
+                  }));
 }
 
 // --- Clear unit memory
