@@ -3,6 +3,7 @@
 #include "archive/archiveerror.h"
 #include "archive/readingarchive.h"
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -38,17 +39,22 @@ public:
         const std::lock_guard<std::mutex> lock(m_mutex);
         Drop();
     }
+    // Set once the results are no longer wanted: ends any wait for a
+    // server within a tenth of a second.
+    const std::atomic<bool>* Stop() const { return &m_stop; }
 
 private:
     // Lets go of the handlers and what they hold; the lock is held.
     void Drop()
     {
         m_wanted = false;
+        m_stop = true;
         m_handlers = Handlers();
     }
 
     std::mutex m_mutex;
     bool m_wanted = true;
+    std::atomic<bool> m_stop{false};
     Handlers m_handlers;
 };
 
@@ -61,7 +67,7 @@ ArchiveLoader::ArchiveLoader(const wxString& place, Handlers handlers, Work work
     std::thread([state = m_state, place = wxString(place.wc_str()), work = std::move(work),
                  gone = std::move(gone)]() mutable {
         try {
-            const std::unique_ptr<ReadingArchive> archive = OpenArchive(place, ReadingArchive::Access::Read);
+            const std::unique_ptr<ReadingArchive> archive = OpenArchive(place, ReadingArchive::Access::Read, state->Stop());
             work(*archive, *state);
             state->Finish(wxString());
         } catch (const State::Abandoned&) {

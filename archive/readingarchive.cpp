@@ -91,10 +91,11 @@ ReportLines ReadingArchive::Lines(std::int64_t reading) const
     return lines;
 }
 
-std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access)
+std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access,
+                                            const std::atomic<bool>* stop)
 {
     if (ServerPlace::Names(place))
-        return std::make_unique<ServerArchive>(place, access);
+        return std::make_unique<ServerArchive>(place, access, stop);
     return std::make_unique<FileArchive>(place, access);
 }
 

@@ -8,6 +8,7 @@
 #include <wx/datetime.h>
 #include <wx/string.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,7 +94,9 @@ protected:
 
 // The archive at `place`: a server for a "postgresql://" URL or libpq's
 // key=value pairs (see ServerArchive), else a file (see FileArchive).
-std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access);
+// `stop`, when given, ends any wait for the server (see PgConnection).
+std::unique_ptr<ReadingArchive> OpenArchive(const wxString& place, ReadingArchive::Access access,
+                                            const std::atomic<bool>* stop = nullptr);
 // The place for the operator's eyes: a file's path, or the server without
 // its password (nor any of a place that cannot be parsed).
 wxString DescribeArchive(const wxString& place);
