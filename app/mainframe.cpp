@@ -334,7 +334,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
             wxArrayString lines;
             for (const wxString& line : archive->Lines(reading.id))
                 lines.Add(line);
-            GenerateReport(lines, reading.tableCount, reading.started);
+            GenerateReport(lines, reading.tableCount, ReportTime(reading));
         } catch (const ArchiveError& e) {
             ShowArchiveError(settings.ForListing(), e);
         }
@@ -535,8 +535,12 @@ void MainFrame::OnReadingDone(bool ok)
     const BusyScope busy(*this);
     // The thread waits for this call to return, so it is still there. The
     // reading has closed its port already.
+    // Dated as the archive keeps the reading's end, so that its export is
+    // this very report.
+    const wxDateTime ended = m_session ? m_session->recorder.Ended() : wxDateTime();
     if (ok && m_readThread)
-        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
+        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount(),
+                       ended.IsValid() ? ended : wxDateTime::Now());
     const wxString warning = m_session ? m_session->recorder.Warning() : wxString();
     if (!warning.empty())
         wxMessageBox(warning, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);

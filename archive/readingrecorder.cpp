@@ -89,6 +89,12 @@ bool ReadingRecorder::IsKeeping() const
     return m_keepingLocal || m_keepingServer;
 }
 
+wxDateTime ReadingRecorder::Ended() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_endedAt;
+}
+
 wxString ReadingRecorder::Warning() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -252,6 +258,10 @@ void ReadingRecorder::StoreEnd(ReadingEnd end, const wxString& error)
             server = false;
         }
     }
+    if (local || server) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_endedAt = ended;
+    }
     // The server holds the whole reading: the file need not send it.
     if (local && server) {
         try {
@@ -318,12 +328,9 @@ std::vector<wxString> ReadingRecorder::EarlierRecords(const ReadingArchive::Earl
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_taken[number].second = texts;
         return texts;
-    } catch (const ArchiveError& e) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        if (fromServer)
-            FailServer(e.reason());
-        else
-            FailLocal(e.reason());
+    } catch (const ArchiveError&) {
+        // Kept records that cannot be read whole are not taken: the table
+        // is read whole from the unit, and the reading is kept as before.
         return {};
     }
 }

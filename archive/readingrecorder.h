@@ -54,6 +54,9 @@ public:
 
     // True while an archive takes the reading.
     bool IsKeeping() const;
+    // The end time kept by End, which the reading's report carries; invalid
+    // when no archive kept the end.
+    wxDateTime Ended() const;
     // The reading's number in the archive file; 0 when none.
     std::int64_t ReadingId() const { return m_localReading; }
     // What the operator is told once the reading is over, a line each:
@@ -120,6 +123,7 @@ private:
     std::map<unsigned, std::pair<bool, std::vector<wxString>>> m_taken;
     bool m_stop = false;
     bool m_ended = false;
+    wxDateTime m_endedAt;
     std::thread m_committer;
 
     // Sends the file's earlier unsent readings to the server meanwhile.

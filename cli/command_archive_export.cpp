@@ -23,7 +23,7 @@ int exportReading(const CliArguments& args, const CliSettings& settings, const R
     }
     const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
     return AnnounceReport(GenerateReport(archive.Lines(reading->id), reading->tableCount, args.format, folder,
-                                         reading->started),
+                                         ReportTime(*reading)),
                           false)
         ? ExitOk
         : ExitFailed;

@@ -54,15 +54,6 @@ int readUnit(const CliArguments& args, const CliSettings& settings, const Chosen
     const wxString folder = args.folder ? wxString::FromUTF8(args.folder->c_str()) : settings.folder();
     int result = ExitFailed;
     std::unique_ptr<MemoryReader> reader;
-    TerminalHost host(stderr, ::isatty(STDERR_FILENO) != 0, g_interrupts, [&](bool ok) {
-        if (!ok)
-            return;
-        const wxArrayString lines = reader->GetReportLines();
-        const ReportOutcome outcome = GenerateReport(ReportLines(lines.begin(), lines.end()),
-                                                     reader->GetTableCount(), args.format, folder);
-        if (AnnounceReport(outcome, args.open))
-            result = ExitOk;
-    });
     const ArchiveSettings::Places archives = ReadingArchives(args, settings);
     const ReadingFacts facts{port.name, wxString::FromUTF8(port.device.c_str()), args.baud,
                              morva_velox::paceName(*args.pace), MORVA_VERSION,
@@ -70,6 +61,19 @@ int readUnit(const CliArguments& args, const CliSettings& settings, const Chosen
     ReadingRecorder recorder = archives.file.empty() && archives.server.empty()
         ? ReadingRecorder()
         : ReadingRecorder(archives.file, facts, archives.server);
+    TerminalHost host(stderr, ::isatty(STDERR_FILENO) != 0, g_interrupts, [&](bool ok) {
+        if (!ok)
+            return;
+        // Dated as the archive keeps the reading's end, so that its export
+        // is this very report.
+        const wxDateTime ended = recorder.Ended();
+        const wxArrayString lines = reader->GetReportLines();
+        const ReportOutcome outcome
+            = GenerateReport(ReportLines(lines.begin(), lines.end()), reader->GetTableCount(), args.format, folder,
+                             ended.IsValid() ? ended : wxDateTime::Now());
+        if (AnnounceReport(outcome, args.open))
+            result = ExitOk;
+    });
     reader = std::make_unique<MemoryReader>(host, protocol, &recorder, args.onlyNew);
 
 #ifdef _WIN32
