@@ -422,7 +422,8 @@ void MainFrame::OnClearMemory(wxCommandEvent&)
     wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
-    const wxString note = KeptReadingNote(Archives().file, GetPort().name);
+    const wxString note = KeptReadingNote(Archives().file, GetPort().deviceNames,
+                                          ArchiveSettings::FromConfig(m_config).Station());
     if (!note.empty())
         question.SetExtendedMessage(note);
     if (question.ShowModal() == wxID_YES)

@@ -7,6 +7,7 @@
 #include "clioutput.h"
 #include "portcommand.h"
 
+#include "archive/archivesettings.h"
 #include "archive/keptreadingnote.h"
 #include "reading/clearunitmemory.h"
 
@@ -38,7 +39,9 @@ int clearUnit(const CliArguments& args, const CliSettings& settings, const Chose
             PrintError("clearing needs a terminal to confirm, or --yes");
             return ExitUsage;
         }
-        const wxString keptNote = KeptReadingNote(ReadingArchives(args, settings).file, port.name);
+        const wxString keptNote
+            = KeptReadingNote(ReadingArchives(args, settings).file, port.deviceNames,
+                              ArchiveSettings::FromConfig(settings.config()).Station());
         if (!confirmClear(port, keptNote)) {
             std::fprintf(stderr, "Nothing cleared.\n");
             return ExitFailed;

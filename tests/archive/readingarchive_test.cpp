@@ -97,16 +97,20 @@ TEST_F(ArchiveTest, KeepsReadingsAsTheyGrowAndListsThemNewestFirst)
     EXPECT_EQ(version.Integer(0), FileArchive::SchemaVersion);
 }
 
-TEST_F(ArchiveTest, LastCompleteReadingOfAPort)
+TEST_F(ArchiveTest, LastCompleteReadingOfADevice)
 {
+    // Every reading here is from /dev/ttyUSB0 at one station, whatever
+    // its COM name was.
     keep("COM1", texts(0, 2));
-    const std::int64_t newest = keep("COM1", texts(0, 3));
+    const std::int64_t newest = keep("COM2", texts(0, 3));
     keep("COM1", texts(0, 4), ReadingEnd::Cancelled);
-    keep("COM2", texts(0, 5));
     const FileArchive archive(file(), ReadingArchive::Access::Read);
-    ASSERT_TRUE(archive.LastComplete("COM1").has_value());
-    EXPECT_EQ(archive.LastComplete("COM1")->id, newest);
-    EXPECT_FALSE(archive.LastComplete("COM3").has_value());
+    ASSERT_TRUE(archive.LastComplete({"/dev/ttyUSB0"}, L"лаборатория-1").has_value());
+    EXPECT_EQ(archive.LastComplete({"/dev/ttyUSB0"}, L"лаборатория-1")->id, newest);
+    EXPECT_EQ(archive.LastComplete({"/dev/ttyUSB1", "/dev/ttyUSB0"}, L"лаборатория-1")->id, newest);
+    EXPECT_FALSE(archive.LastComplete({"/dev/ttyUSB1"}, L"лаборатория-1").has_value());
+    EXPECT_FALSE(archive.LastComplete({"/dev/ttyUSB0"}, "another station").has_value());
+    EXPECT_FALSE(archive.LastComplete({}, L"лаборатория-1").has_value());
 }
 
 TEST_F(ArchiveTest, RecordsTakenFromEarlierReadingsAreReferredTo)
