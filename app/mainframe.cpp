@@ -329,7 +329,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
         wxArrayString text;
         for (const wxString& line : lines)
             text.Add(line);
-        GenerateReport(text, reading.tableCount, reading.started);
+        GenerateReport(text, reading.tableCount, ReportTime(reading));
     });
     dialog.ShowModal();
     // A server that has not answered yet is left to answer the closed
@@ -429,7 +429,8 @@ void MainFrame::OnClearMemory(wxCommandEvent&)
     wxMessageDialog question(this, ClearQuestion(GetPort().label), ProgramName(), wxYES_NO | wxICON_QUESTION);
     // The toolkit's own labels follow the system's language, not the program's.
     question.SetYesNoLabels(_("Yes"), _("No"));
-    const wxString note = KeptReadingNote(Archives().file, GetPort().name);
+    const wxString note = KeptReadingNote(Archives().file, GetPort().deviceNames,
+                                          ArchiveSettings::FromConfig(m_config).Station());
     if (!note.empty())
         question.SetExtendedMessage(note);
     if (question.ShowModal() == wxID_YES)
@@ -542,8 +543,12 @@ void MainFrame::OnReadingDone(bool ok)
     const BusyScope busy(*this);
     // The thread waits for this call to return, so it is still there. The
     // reading has closed its port already.
+    // Dated as the archive keeps the reading's end, so that its export is
+    // this very report.
+    const wxDateTime ended = m_session ? m_session->recorder.Ended() : wxDateTime();
     if (ok && m_readThread)
-        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount());
+        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount(),
+                       ended.IsValid() ? ended : wxDateTime::Now());
     const wxString warning = m_session ? m_session->recorder.Warning() : wxString();
     if (!warning.empty())
         wxMessageBox(warning, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);

@@ -47,3 +47,8 @@ wxString ReadingEndText(ReadingEnd end)
     default: return _("interrupted");
     }
 }
+
+wxDateTime ReportTime(const ReadingSummary& reading)
+{
+    return reading.ended.IsValid() ? reading.ended : reading.started;
+}

@@ -40,6 +40,11 @@ struct ReadingSummary {
     std::int64_t recordCount = 0;
 };
 
+// The time a kept reading's report carries in its title and name: when the
+// reading ended, as its own report was dated; when it began for one that
+// never ended.
+wxDateTime ReportTime(const ReadingSummary& reading);
+
 // Which kept readings a list shows: those of a station, of a port, begun
 // from a time on. An empty or invalid field lets every reading through.
 struct ReadingFilter {

@@ -417,13 +417,21 @@ std::optional<ReadingSummary> FileArchive::Find(std::int64_t reading) const
     return SummaryOf(row);
 }
 
-std::optional<ReadingSummary> FileArchive::LastComplete(const wxString& port) const
+std::optional<ReadingSummary> FileArchive::LastComplete(const std::vector<wxString>& devices,
+                                                       const wxString& station) const
 {
-    if (!m_db)
+    if (!m_db || devices.empty())
         return std::nullopt;
-    SqliteStatement row(
-        *m_db, (SummaryQuery() + "WHERE port = ? AND outcome = 'complete' ORDER BY id DESC LIMIT 1").c_str());
-    row.Bind(1, port);
+    // A file of the first layout knows no stations: its readings were this
+    // computer's own.
+    std::string where = m_version < 2 ? "WHERE ?1 = ?1" : "WHERE station = ?1";
+    where += " AND outcome = 'complete' AND device IN (?2";
+    for (std::size_t i = 1; i < devices.size(); ++i)
+        where += ", ?" + std::to_string(i + 2);
+    SqliteStatement row(*m_db, (SummaryQuery() + where + ") ORDER BY id DESC LIMIT 1").c_str());
+    row.Bind(1, station);
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        row.Bind(static_cast<int>(i + 2), devices[i]);
     if (!row.Step())
         return std::nullopt;
     return SummaryOf(row);

@@ -45,7 +45,8 @@ public:
     void EachReading(const ReadingFilter& filter,
                      const std::function<void(const ReadingSummary&)>& take) const override;
     std::optional<ReadingSummary> Find(std::int64_t reading) const override;
-    std::optional<ReadingSummary> LastComplete(const wxString& port) const override;
+    std::optional<ReadingSummary> LastComplete(const std::vector<wxString>& devices,
+                                               const wxString& station) const override;
     std::optional<EarlierTable> FindEarlierTable(unsigned number, const wxString& header, unsigned maxCount,
                                                  std::int64_t excluding) const override;
 

@@ -10,6 +10,18 @@
 #include <algorithm>
 #include <iterator>
 
+namespace {
+
+// The damage of a kept table that lacks a record, named as the operator
+// counts: table and record from 1.
+ArchiveError MissingRecord(std::int64_t reading, unsigned table, unsigned index)
+{
+    return ArchiveError(wxString::Format(_("the archive is damaged: reading %lld lacks record %u of table %u"),
+                                         static_cast<long long>(reading), index + 1, table + 1));
+}
+
+} // namespace
+
 std::vector<ReadingSummary> ReadingArchive::List(const ReadingFilter& filter) const
 {
     std::vector<ReadingSummary> list;
@@ -19,9 +31,6 @@ std::vector<ReadingSummary> ReadingArchive::List(const ReadingFilter& filter) co
 
 std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned table, unsigned count) const
 {
-    // A table of the unit holds at most 65,535 records.
-    if (count > 0xFFFF)
-        throw ArchiveError(_("the archive is damaged"));
     std::vector<wxString> texts(count);
     EachRecord(reading, table, count, [&texts](std::int64_t index, const wxString& text) {
         texts[static_cast<std::size_t>(index)] = text;
@@ -32,10 +41,14 @@ std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned tab
 void ReadingArchive::EachRecord(std::int64_t reading, unsigned table, unsigned count,
                                 const std::function<void(std::int64_t, const wxString&)>& take) const
 {
+    // A table of the unit holds at most 65,535 records.
     if (count > 0xFFFF)
         throw ArchiveError(_("the archive is damaged"));
     // Each reading holds its own records from where it took the earlier
     // reading's up; the earlier ones come from that reading, and so on.
+    // Every index is handed over once: a missing or doubled record is
+    // damage, never a shorter table.
+    std::vector<bool> seen(count);
     unsigned end = count;
     while (end > 0 && reading != 0) {
         const TableLink link = LinkOf(reading, table);
@@ -45,13 +58,20 @@ void ReadingArchive::EachRecord(std::int64_t reading, unsigned table, unsigned c
         if (taken > 0 && (link.earlier <= 0 || link.earlier >= reading))
             throw ArchiveError(_("the archive is damaged"));
         OwnRecords(reading, table, taken, end, [&](std::int64_t index, const wxString& text) {
-            if (index < 0 || index >= count)
+            if (index < taken || index >= end || seen[static_cast<std::size_t>(index)])
                 throw ArchiveError(_("the archive is damaged"));
+            seen[static_cast<std::size_t>(index)] = true;
             take(index, text);
         });
+        const auto hole = std::find(seen.begin() + taken, seen.begin() + end, false);
+        if (hole != seen.begin() + end)
+            throw MissingRecord(reading, table, static_cast<unsigned>(hole - seen.begin()));
         end = taken;
         reading = link.earlier;
     }
+    const auto hole = std::find(seen.begin(), seen.begin() + end, false);
+    if (hole != seen.begin() + end)
+        throw MissingRecord(reading, table, static_cast<unsigned>(hole - seen.begin()));
 }
 
 void ReadingArchive::EachRecordFrom(std::int64_t reading, unsigned table, unsigned from, unsigned to,

@@ -44,8 +44,11 @@ public:
     virtual void EachReading(const ReadingFilter& filter,
                              const std::function<void(const ReadingSummary&)>& take) const = 0;
     virtual std::optional<ReadingSummary> Find(std::int64_t reading) const = 0;
-    // The newest complete reading from the port.
-    virtual std::optional<ReadingSummary> LastComplete(const wxString& port) const = 0;
+    // The station's newest complete reading from the device known by any
+    // of `devices` (its path, the path it resolves to, its stable path),
+    // whatever COM name it had then.
+    virtual std::optional<ReadingSummary> LastComplete(const std::vector<wxString>& devices,
+                                                       const wxString& station) const = 0;
 
     // The report lines of a reading, as the reading collected them: per
     // table its header, its records and an empty line.

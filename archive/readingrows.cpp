@@ -36,6 +36,7 @@ void ReadingRows::Add(const ReadingSummary& reading)
     Row row;
     row.id = reading.id;
     row.started = reading.started.IsValid() ? reading.started.GetValue().GetValue() : 0;
+    row.ended = reading.ended.IsValid() ? reading.ended.GetValue().GetValue() : -1;
     row.records = reading.recordCount;
     row.tables = reading.tableCount;
     row.end = reading.end;
@@ -72,6 +73,8 @@ ReadingSummary ReadingRows::Summary(std::size_t index) const
     ReadingSummary reading;
     reading.id = row.id;
     reading.started = wxDateTime(wxLongLong(row.started));
+    if (row.ended >= 0)
+        reading.ended = wxDateTime(wxLongLong(row.ended));
     reading.recordCount = row.records;
     reading.tableCount = row.tables;
     reading.end = row.end;

@@ -38,6 +38,7 @@ private:
     struct Row {
         std::int64_t id = 0;
         std::int64_t started = 0; // milliseconds since 1970
+        std::int64_t ended = -1;  // the same; -1 while interrupted
         std::int64_t records = 0;
         unsigned tables = 0;
         ReadingEnd end = ReadingEnd::Interrupted;

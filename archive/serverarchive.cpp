@@ -353,10 +353,18 @@ std::optional<ReadingSummary> ServerArchive::FindByUuid(const wxString& uuid) co
     return found.empty() ? std::nullopt : std::optional<ReadingSummary>(found.front());
 }
 
-std::optional<ReadingSummary> ServerArchive::LastComplete(const wxString& port) const
+std::optional<ReadingSummary> ServerArchive::LastComplete(const std::vector<wxString>& devices,
+                                                         const wxString& station) const
 {
-    std::vector<ReadingSummary> found
-        = Summaries("WHERE g.port = $1 AND e.outcome = 'complete' ORDER BY g.id DESC LIMIT 1", {PgConnection::Of(port)});
+    if (devices.empty())
+        return std::nullopt;
+    std::vector<PgConnection::Value> values{PgConnection::Of(station)};
+    std::string where = "WHERE g.station = $1 AND e.outcome = 'complete' AND g.device IN (";
+    for (const wxString& device : devices) {
+        values.push_back(PgConnection::Of(device));
+        where += (values.size() > 2 ? ", $" : "$") + std::to_string(values.size());
+    }
+    const std::vector<ReadingSummary> found = Summaries((where + ") ORDER BY g.id DESC LIMIT 1").c_str(), values);
     return found.empty() ? std::nullopt : std::optional<ReadingSummary>(found.front());
 }
 

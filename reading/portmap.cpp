@@ -133,14 +133,34 @@ ChosenPort PortMap::Resolve(const wxString& port) const
 {
     const int n = morva_velox::comPortNumber(utf8(port));
     if (n == 0)
-        return {port, utf8(port), port};
+        return Named({port, utf8(port), port});
     const wxString com = wxString::Format("COM%d", n);
     const wxString entry = SettingsEntry(n);
     if (!entry.empty())
-        return {com, utf8(entry), Label(n)};
+        return Named({com, utf8(entry), Label(n)});
     if (m_numbering == Numbering::DetectionOrder && PortAt(n))
-        return {com, PortAt(n)->device, Label(n)};
-    return {com, utf8(com), Label(n)};
+        return Named({com, PortAt(n)->device, Label(n)});
+    return Named({com, utf8(com), Label(n)});
+}
+
+ChosenPort PortMap::Named(ChosenPort port) const
+{
+    std::vector<std::string> names{port.device};
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(port.device, error);
+    if (!error)
+        names.push_back(resolved.u8string());
+    const int detected = Find(wxString::FromUTF8(port.device.c_str()));
+    if (detected >= 0) {
+        names.push_back(m_detected[static_cast<std::size_t>(detected)].device);
+        names.push_back(m_detected[static_cast<std::size_t>(detected)].stablePath);
+    }
+    for (const std::string& name : names) {
+        const wxString text = wxString::FromUTF8(name.c_str());
+        if (!text.empty() && std::find(port.deviceNames.begin(), port.deviceNames.end(), text) == port.deviceNames.end())
+            port.deviceNames.push_back(text);
+    }
+    return port;
 }
 
 wxString PortMap::SettingsEntry(int n) const

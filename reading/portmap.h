@@ -29,6 +29,10 @@ struct ChosenPort {
     // The port as the port list shows it ("COM3 – FT232R USB UART
     // (/dev/ttyUSB0)"), or the device path as given.
     wxString label;
+    // Every name of the device behind it, as a kept reading may name it:
+    // `device`, the path it resolves to, and the detected port's device
+    // and stable path (/dev/serial/by-id/...) where it is one of them.
+    std::vector<wxString> deviceNames;
 };
 
 // The ports COM1 to COM256 as the operator knows them: which device each
@@ -73,6 +77,7 @@ public:
     ChosenPort Resolve(const wxString& port) const;
 
 private:
+    ChosenPort Named(ChosenPort port) const;
     wxString SettingsEntry(int n) const;
     // The index in m_detected of the port `device` names, or -1.
     int Find(const wxString& device) const;

@@ -720,18 +720,20 @@ TEST_F(WindowTest, ReadingsAreKeptAndMadeIntoReportsAgain)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.StartsWith("Are you sure you want to clear unit memory? Erased data could not be restored\n"))
         << shown[0].text;
-    EXPECT_EQ(shown[0].extended, "No reading from this port is kept.");
+    EXPECT_EQ(shown[0].extended, "No reading from this device is kept.");
 
     shown.clear();
     wxTEST_DIALOG(GetData(), ExpectMessage(shown));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
-    ASSERT_EQ(reports.files("*.csv").size(), 1u);
+    const auto readingReport = reports.files("*.csv");
+    ASSERT_EQ(readingReport.size(), 1u);
 
     shown.clear();
     wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_ClearMemory)), ExpectMessage(shown, wxID_NO));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].extended.StartsWith("Last kept reading from this port: ")) << shown[0].extended;
+    EXPECT_TRUE(shown[0].extended.StartsWith("Last kept reading from " + wxString::FromUTF8(sim.portPath().c_str()) + ": "))
+        << shown[0].extended;
     EXPECT_TRUE(shown[0].extended.EndsWith(", 2 tables, 8 records")) << shown[0].extended;
 
     // "Make report" writes the kept reading's report again: the csv, which
@@ -746,6 +748,17 @@ TEST_F(WindowTest, ReadingsAreKeptAndMadeIntoReportsAgain)
     ASSERT_EQ(csv.size(), 2u);
     EXPECT_EQ(ReadText(wxFileName(reports.path(), csv[0]).GetFullPath()),
               ReadText(wxFileName(reports.path(), csv[1]).GetFullPath()));
+
+    // And in a format that carries the time: dated by the reading's end,
+    // as the reading's own report was, so named as it was. The two tables'
+    // pauses make the reading last over a second: its start would differ.
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(2); // TXT
+    shown.clear();
+    wxTEST_DIALOG(Click(Find<wxButton>(MainFrame::ID_Readings)), ExpectReadings(rows, true), ExpectMessage(shown));
+    const auto txt = reports.files("*.txt");
+    ASSERT_EQ(txt.size(), 1u);
+    EXPECT_EQ(txt[0], readingReport[0].BeforeLast('.') + ".txt");
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(3); // CSV
 
     // Only new records: nothing new, so the first and last record of each
     // table are read to check them, and the report is the same.
@@ -852,7 +865,13 @@ protected:
         cluster = std::make_unique<morva_test::PostgresCluster>();
         server = wxString::FromUTF8(cluster->passwordConnection());
         const wxString file = archiveFolder.path() + "/archive.sqlite";
-        KeepReading(*OpenArchive(file, ReadingArchive::Access::Write), "here", "r0\tfrom here");
+        {
+            // Marked as sent: the window's outbox leaves the server as it is.
+            FileArchive here(file, ReadingArchive::Access::Write);
+            KeepReading(here, "here", "r0\tfrom here");
+            for (const std::int64_t reading : here.Unsent())
+                here.MarkSent(reading);
+        }
         KeepReading(*OpenArchive(server, ReadingArchive::Access::Write), "lab-2", "r0\tfrom the lab");
         MapCom1("/dev/null");
         ports->Write("/archive/path", file);

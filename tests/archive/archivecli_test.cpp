@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/dir.h>
 #include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
@@ -130,6 +131,50 @@ TEST_F(ArchiveCliTest, ReadingsAreKeptListedAndMadeIntoTheSameReport)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no reading number 3"), std::string::npos) << missing.err;
     EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(ArchiveCliTest, AnExportIsTheReadingsReportInEveryFormat)
+{
+    // Three tables, each followed by the unit's pause: the reading ends
+    // seconds after it began, so a report dated by its start differs.
+    UnitMemory memory = memoryOf(6);
+    memory.addTable("No.\tSecond\tValue", records(4, "second"));
+    memory.addTable("No.\tThird\tValue", records(3, "third"));
+    SimulatedUnit unit(memory);
+    const wxString exports = scratch / "exports";
+    ASSERT_TRUE(wxFileName::Mkdir(exports));
+    const char* const formats[] = {"txt", "html", "rtf", "csv"};
+    for (std::size_t i = 0; i < std::size(formats); ++i) {
+        SCOPED_TRACE(formats[i]);
+        const CliRun reading = read(unit, {"--format", formats[i]});
+        ASSERT_EQ(reading.status, 0) << reading.err;
+        const CliRun made = RunCli(scratch.path(), {"archive", "export", std::to_string(i + 1), "--format", formats[i],
+                                                    "--folder", exports.utf8_string(), "--archive", archive()});
+        ASSERT_EQ(made.status, 0) << made.err;
+        const wxFileName original(wxString::FromUTF8(firstLine(reading.out)));
+        const wxFileName exported(wxString::FromUTF8(firstLine(made.out)));
+        EXPECT_EQ(exported.GetFullName(), original.GetFullName());
+        EXPECT_TRUE(FileBytes(exported.GetFullPath()) == FileBytes(original.GetFullPath()));
+    }
+}
+
+TEST_F(ArchiveCliTest, AnExportOfAReadingThatLacksARecordFails)
+{
+    SimulatedUnit unit(memoryOf(40));
+    ASSERT_EQ(read(unit).status, 0);
+    {
+        const SqliteConnection db(wxString::FromUTF8(archive()), SqliteConnection::Mode::ReadWrite, 0);
+        db.Execute("DELETE FROM records WHERE reading = 1 AND table_number = 0 AND idx = 20");
+    }
+    const wxString exports = scratch / "exports";
+    ASSERT_TRUE(wxFileName::Mkdir(exports));
+    const CliRun made = RunCli(scratch.path(), {"archive", "export", "1", "--format", "csv", "--folder",
+                                                exports.utf8_string(), "--archive", archive()});
+    EXPECT_EQ(made.status, 1);
+    EXPECT_NE(made.err.find("reading 1 lacks record 21 of table 1"), std::string::npos) << made.err;
+    EXPECT_EQ(made.out, "");
+    wxArrayString written;
+    EXPECT_EQ(wxDir::GetAllFiles(exports, &written), 0u) << written[0];
 }
 
 TEST_F(ArchiveCliTest, WhereReadingsAreKept)

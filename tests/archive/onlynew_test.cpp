@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
@@ -106,6 +108,16 @@ protected:
         return count.Step() ? count.Integer(0) : -1;
     }
 
+    // Takes a record row out of the file, as damage or a hand with sqlite3 would.
+    void dropRecord(std::int64_t reading, unsigned index) const
+    {
+        const SqliteConnection db(file(), SqliteConnection::Mode::ReadWrite, 0);
+        SqliteStatement drop(db, "DELETE FROM records WHERE reading = ? AND table_number = 0 AND idx = ?");
+        drop.Bind(1, reading).Bind(2, std::int64_t{index});
+        drop.Step();
+        ASSERT_EQ(sqlite3_changes(db.handle()), 1);
+    }
+
     ReportLines kept(std::int64_t reading) const
     {
         return FileArchive(file(), ReadingArchive::Access::Read).Lines(reading);
@@ -190,5 +202,40 @@ TEST_F(OnlyNewTest, RepeatedReadingsKeepOnlyTheNewRecords)
         EXPECT_EQ(ownRecords(onlyNew.id), 10);
         EXPECT_EQ(onlyNew.recordsRead, 12u);
         EXPECT_EQ(kept(onlyNew.id).size(), memory.size() + 2);
+    }
+}
+
+TEST_F(OnlyNewTest, KeptRecordsWithAHoleAreNotTaken)
+{
+    // A row gone from the kept table, in the reading itself or in the one
+    // it refers to: the table is read whole and the reading kept whole,
+    // never a report cut at the hole.
+    struct Case {
+        const char* name;
+        std::vector<std::vector<wxString>> earlier; // readings before, the first full, then only new
+        std::size_t dropFrom;                       // which of them loses the row
+        unsigned dropped;
+    };
+    const std::vector<Case> cases = {
+        {"its own record", {records(0, 30)}, 0, 12},
+        {"a record it refers to", {records(0, 30), records(0, 35)}, 0, 20},
+        {"a record of its own after the referred ones", {records(0, 30), records(0, 35)}, 1, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (wxFileName::FileExists(file()))
+            wxRemoveFile(file());
+        std::vector<std::int64_t> ids;
+        for (std::size_t i = 0; i < c.earlier.size(); ++i)
+            ids.push_back(read(memoryOf({c.earlier[i]}), i > 0).id);
+        dropRecord(ids[c.dropFrom], c.dropped);
+
+        const UnitMemory after = memoryOf({records(0, 40)});
+        const Reading onlyNew = read(after, true);
+        const wxArrayString full = after.toReportLines();
+        EXPECT_EQ(onlyNew.lines, ReportLines(full.begin(), full.end()));
+        EXPECT_EQ(kept(onlyNew.id), onlyNew.lines);
+        EXPECT_EQ(ownRecords(onlyNew.id), 40);
+        EXPECT_GE(onlyNew.recordsRead, 40u);
     }
 }

@@ -208,16 +208,23 @@ TEST_P(BothArchives, RecordsTakenFromEarlierReadingsAreReferredTo)
     EXPECT_EQ(archive->FindEarlierTable(0, "No.\tText", 20, third)->reading, second);
 }
 
-TEST_P(BothArchives, LastCompleteReadingOfAPort)
+TEST_P(BothArchives, LastCompleteReadingOfADevice)
 {
+    // Every reading here is from /dev/ttyUSB0, whatever its COM name was;
+    // another station's reading of that name is not this station's.
     const auto archive = open();
     keep(*archive, "COM1", texts(0, 2));
-    const std::int64_t newest = keep(*archive, "COM1", texts(0, 3));
+    const std::int64_t newest = keep(*archive, "COM2", texts(0, 3));
     keep(*archive, "COM1", texts(0, 4), Start, ReadingEnd::Cancelled);
-    keep(*archive, "COM2", texts(0, 5));
-    ASSERT_TRUE(archive->LastComplete("COM1").has_value());
-    EXPECT_EQ(archive->LastComplete("COM1")->id, newest);
-    EXPECT_FALSE(archive->LastComplete("COM3").has_value());
+    const std::int64_t elsewhere = archive->BeginReading(factsOf("COM1", "another station"), NewReadingUuid(), Start);
+    archive->EndReading(elsewhere, ReadingEnd::Complete, wxString(), Start);
+    ASSERT_TRUE(archive->LastComplete({"/dev/ttyUSB0"}, L"лаборатория-1").has_value());
+    EXPECT_EQ(archive->LastComplete({"/dev/ttyUSB0"}, L"лаборатория-1")->id, newest);
+    EXPECT_EQ(archive->LastComplete({"/dev/ttyUSB1", "/dev/ttyUSB0"}, L"лаборатория-1")->id, newest);
+    EXPECT_FALSE(archive->LastComplete({"/dev/ttyUSB1"}, L"лаборатория-1").has_value());
+    EXPECT_EQ(archive->LastComplete({"/dev/ttyUSB0"}, "another station")->id, elsewhere);
+    EXPECT_FALSE(archive->LastComplete({"/dev/ttyUSB0"}, "a third station").has_value());
+    EXPECT_FALSE(archive->LastComplete({}, L"лаборатория-1").has_value());
 }
 
 TEST_P(BothArchives, ReadingWhereNothingIsKeptWritesNothing)

@@ -617,3 +617,45 @@ TEST_F(CliTest, PrintsTheFullPathForARelativeFolder)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(lastLine(r.out).rfind(dir + "/report_", 0), 0u) << r.out;
 }
+
+TEST_F(CliTest, TheClearQuestionNamesTheDevicesLastReading)
+{
+    // A reading kept from COM1, which stood for the simulated unit; then the
+    // note before clearing, reached by another name, another station, or
+    // with COM1 standing for another device after a replug.
+    SimulatedUnit other(smallMemory());
+    const std::string archive = dir + "/archive.sqlite";
+    const auto settings = [&](const std::string& com1, const char* station) {
+        std::ofstream(dir + "/morva_reporter.ini") << "[ports]\nCOM1=" << com1 << "\n[archive]\npath=" << archive
+                                                   << "\nstation=" << station << "\n";
+    };
+    settings(unit.portPath(), "lab-1");
+    const Result kept = run({"read", "--port", "COM1", "--baud", "115200", "--format", "csv", "--folder", dir}, dir);
+    ASSERT_EQ(kept.exitCode, 0) << kept.err;
+
+    struct Row {
+        const char* name;
+        std::string port;
+        std::string com1;
+        const char* station;
+        bool named;
+    };
+    const Row rows[] = {
+        {"the COM name it was read by", "COM1", unit.portPath(), "lab-1", true},
+        {"its device path", unit.portPath(), unit.portPath(), "lab-1", true},
+        {"another device", other.portPath(), unit.portPath(), "lab-1", false},
+        {"COM1 now another device", "COM1", other.portPath(), "lab-1", false},
+        {"another station", unit.portPath(), unit.portPath(), "lab-2", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        settings(row.com1, row.station);
+        const Result r = run({"clear", "--port", row.port, "--baud", "115200"}, dir, "n\n", true);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        if (row.named)
+            EXPECT_NE(r.err.find("Last kept reading from " + unit.portPath() + ": "), std::string::npos) << r.err;
+        else
+            EXPECT_NE(r.err.find("No reading from this device is kept."), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(unit.memory().tables()[0].records.size(), smallMemory().tables()[0].records.size());
+}

@@ -51,7 +51,7 @@ TEST_F(ArchiveWin32Test, KeptUnderLocalAppDataWhateverItsName)
 
     const FileArchive reading(path, ReadingArchive::Access::Read);
     ASSERT_EQ(reading.List().size(), 1u);
-    EXPECT_EQ(reading.LastComplete("COM3")->recordCount, 1);
+    EXPECT_EQ(reading.LastComplete({"COM3"}, L"Станция")->recordCount, 1);
     const ReportLines expected{L"№\tДата", L"1\t10.12.2026\tДавление", wxString()};
     EXPECT_EQ(reading.Lines(id), expected);
 }
