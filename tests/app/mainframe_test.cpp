@@ -983,6 +983,38 @@ TEST_F(ServerReadingsTest, AStalledServerLeavesTheDialogUsableAndClosingAtOnce)
     Release();
 }
 
+TEST_F(ServerReadingsTest, AReadingWithTheServerStalledEndsAsWithoutOneAndTheWindowClosesAtOnce)
+{
+    Stall();
+    PlugUnit(Tables({40, 3}));
+    OpenWindow();
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(3); // CSV
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown), ExpectMessage(shown).Optional());
+    // The report first; then at most that the server has not taken the
+    // reading, should its lock outlast the server's patience meanwhile.
+    ASSERT_FALSE(shown.empty());
+    EXPECT_TRUE(shown[0].text.StartsWith("Report successfully generated in file ")) << shown[0].text;
+    if (shown.size() > 1) {
+        EXPECT_TRUE(shown[1].text.StartsWith("The reading was kept on this computer; it will be sent to the archive "
+                                             "server later: "))
+            << shown[1].text;
+    }
+    EXPECT_EQ(FindProgressDialog(), nullptr);
+    ASSERT_EQ(reports.files("*.csv").size(), 1u);
+
+    // The window's close waits for neither the reading nor the server.
+    const auto start = std::chrono::steady_clock::now();
+    CloseWindow();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    FileArchive here(archiveFolder.path() + "/archive.sqlite", ReadingArchive::Access::Read);
+    const std::vector<ReadingSummary> kept = here.List();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].end, ReadingEnd::Complete);
+    EXPECT_EQ(kept[0].recordCount, 43);
+    EXPECT_EQ(here.Unsent(), std::vector<std::int64_t>{kept[0].id}) << "kept for the server's return";
+    Release();
+}
+
 TEST_F(ServerReadingsTest, AStoppedServerIsToldAndThisComputersReadingsStay)
 {
     cluster->Stop();
