@@ -3,6 +3,7 @@
 #include "archive/archiveerror.h"
 #include "archive/readinguuid.h"
 #include "archive/sqlitestatement.h"
+#include "archive/summarycolumns.h"
 
 #include <sqlite3.h>
 
@@ -69,9 +70,6 @@ CREATE UNIQUE INDEX readings_by_uuid ON readings(uuid);
 CREATE INDEX readings_by_station ON readings(station);
 )";
 
-std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetValue(); }
-
-wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
 
 const char* const SummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
                                    "error, table_count, record_count, station, uuid FROM readings ";
@@ -79,26 +77,7 @@ const char* const SummaryColumns = "SELECT id, started, ended, port, device, bau
 const char* const FirstSummaryColumns = "SELECT id, started, ended, port, device, baud, pace, version, outcome, "
                                         "error, table_count, record_count, '', '' FROM readings ";
 
-ReadingSummary SummaryOf(const SqliteStatement& row)
-{
-    ReadingSummary summary;
-    summary.id = row.Integer(0);
-    summary.started = TimeOf(row.Integer(1));
-    if (!row.IsNull(2))
-        summary.ended = TimeOf(row.Integer(2));
-    summary.facts.port = row.Text(3);
-    summary.facts.device = row.Text(4);
-    summary.facts.baud = static_cast<int>(row.Integer(5));
-    summary.facts.pace = row.Text(6);
-    summary.facts.version = row.Text(7);
-    summary.end = ReadingEndFromKey(row.Text(8));
-    summary.error = row.Text(9);
-    summary.tableCount = static_cast<unsigned>(row.Integer(10));
-    summary.recordCount = row.Integer(11);
-    summary.facts.station = row.Text(12);
-    summary.uuid = row.Text(13);
-    return summary;
-}
+ReadingSummary SummaryOf(const SqliteStatement& row) { return SummaryFromColumns(row); }
 
 // Runs `work` inside a transaction begun by `begin`, committed when the
 // work ends and rolled back when it throws.
@@ -306,7 +285,7 @@ std::int64_t FileArchive::BeginReading(const ReadingFacts& facts, const wxString
     Transaction([&] {
         SqliteStatement insert(*m_db, "INSERT INTO readings(started, port, device, baud, pace, version, station, "
                                       "uuid) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-        insert.Bind(1, Milliseconds(started))
+        insert.Bind(1, ArchiveMilliseconds(started))
             .Bind(2, facts.port)
             .Bind(3, facts.device)
             .Bind(4, std::int64_t{facts.baud})
@@ -347,8 +326,7 @@ void FileArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTabl
 {
     SqliteStatement table(*m_db, "INSERT INTO tables(reading, number, header, unit_count, earlier_reading, "
                                  "taken, kept) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?6) "
-                                 "ON CONFLICT(reading, number) DO UPDATE SET earlier_reading = ?5, "
-                                 "taken = ?6, kept = max(kept, ?6)");
+                                 "ON CONFLICT(reading, number) DO NOTHING");
     for (const ArchivedTable& t : tables) {
         table.Bind(1, reading)
             .Bind(2, std::int64_t{t.number})
@@ -358,7 +336,7 @@ void FileArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTabl
             .Bind(6, std::int64_t{t.taken})
             .Run();
     }
-    SqliteStatement record(*m_db, "INSERT OR REPLACE INTO records(reading, table_number, idx, text) "
+    SqliteStatement record(*m_db, "INSERT OR IGNORE INTO records(reading, table_number, idx, text) "
                                   "VALUES(?, ?, ?, ?)");
     std::map<unsigned, unsigned> kept; // per table: one past its last record
     for (const ArchivedRecord& r : records) {
@@ -381,8 +359,9 @@ void FileArchive::StoreWork(std::int64_t reading, const std::vector<ArchivedTabl
 
 void FileArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended)
 {
-    SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ?");
-    update.Bind(1, Milliseconds(ended))
+    SqliteStatement update(*m_db, "UPDATE readings SET ended = ?, outcome = ?, error = ? WHERE id = ? "
+                                  "AND ended IS NULL");
+    update.Bind(1, ArchiveMilliseconds(ended))
         .Bind(2, wxString(ReadingEndKey(end)))
         .Bind(3, error)
         .Bind(4, reading)
@@ -401,7 +380,7 @@ void FileArchive::EachReading(const ReadingFilter& filter,
                                     .c_str());
     rows.Bind(1, filter.station)
         .Bind(2, filter.port)
-        .Bind(3, filter.since.IsValid() ? Milliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
+        .Bind(3, filter.since.IsValid() ? ArchiveMilliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
     while (rows.Step())
         take(SummaryOf(rows));
 }

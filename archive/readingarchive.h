@@ -27,10 +27,12 @@ public:
     // A new reading, "interrupted" until it ends; returns its number.
     // `uuid` names it in every archive that ever holds it.
     virtual std::int64_t BeginReading(const ReadingFacts& facts, const wxString& uuid, const wxDateTime& started) = 0;
-    // Adds tables (new ones, or again with more taken records) and records
-    // to the reading in one transaction.
+    // Adds to the reading, in one transaction, what it lacks of these tables
+    // and records: a table or record it holds already stays as it is, so
+    // that whatever is handed again changes nothing.
     virtual void Store(std::int64_t reading, const std::vector<ArchivedTable>& tables,
                        const std::vector<ArchivedRecord>& records) = 0;
+    // A reading ends once: a later end of the same reading changes nothing.
     virtual void EndReading(std::int64_t reading, ReadingEnd end, const wxString& error, const wxDateTime& ended) = 0;
     // Store and EndReading in one transaction: one wait for the disk.
     virtual void EndReading(std::int64_t reading, const std::vector<ArchivedTable>& tables,

@@ -1,6 +1,7 @@
 #include "archive/serverarchive.h"
 
 #include "archive/archiveerror.h"
+#include "archive/summarycolumns.h"
 
 #include <wx/intl.h>
 
@@ -70,30 +71,17 @@ const char* const SummaryQuery
       "WHERE t.reading = g.id)), g.station, g.uuid::text "
       "FROM morva_readings g LEFT JOIN morva_ends e ON e.reading = g.id ";
 
-std::int64_t Milliseconds(const wxDateTime& time) { return time.GetValue().GetValue(); }
 
-wxDateTime TimeOf(std::int64_t milliseconds) { return wxDateTime(wxLongLong(milliseconds)); }
+// One row of a result, as SummaryFromColumns reads it.
+struct ResultRow {
+    const PgResult& rows;
+    int row;
+    bool IsNull(int column) const { return rows.IsNull(row, column); }
+    std::int64_t Integer(int column) const { return rows.Integer(row, column); }
+    wxString Text(int column) const { return rows.Text(row, column); }
+};
 
-ReadingSummary SummaryOf(const PgResult& rows, int row)
-{
-    ReadingSummary summary;
-    summary.id = rows.Integer(row, 0);
-    summary.started = TimeOf(rows.Integer(row, 1));
-    if (!rows.IsNull(row, 2))
-        summary.ended = TimeOf(rows.Integer(row, 2));
-    summary.facts.port = rows.Text(row, 3);
-    summary.facts.device = rows.Text(row, 4);
-    summary.facts.baud = static_cast<int>(rows.Integer(row, 5));
-    summary.facts.pace = rows.Text(row, 6);
-    summary.facts.version = rows.Text(row, 7);
-    summary.end = ReadingEndFromKey(rows.Text(row, 8));
-    summary.error = rows.Text(row, 9);
-    summary.tableCount = static_cast<unsigned>(rows.Integer(row, 10));
-    summary.recordCount = rows.Integer(row, 11);
-    summary.facts.station = rows.Text(row, 12);
-    summary.uuid = rows.Text(row, 13);
-    return summary;
-}
+ReadingSummary SummaryOf(const PgResult& rows, int row) { return SummaryFromColumns(ResultRow{rows, row}); }
 
 // An array literal of PostgreSQL: {1,2,3} or {"a","b"}, each text quoted
 // with its quotes and backslashes escaped.
@@ -203,7 +191,7 @@ std::int64_t ServerArchive::BeginWork(const ReadingFacts& facts, const wxString&
     const PgResult made = m_db.Execute(
         "INSERT INTO morva_readings(uuid, station, started, port, device, baud, pace, version) "
         "VALUES($1::uuid, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (uuid) DO NOTHING RETURNING id",
-        {PgConnection::Of(uuid), PgConnection::Of(facts.station), PgConnection::Of(Milliseconds(started)),
+        {PgConnection::Of(uuid), PgConnection::Of(facts.station), PgConnection::Of(ArchiveMilliseconds(started)),
          PgConnection::Of(facts.port), PgConnection::Of(facts.device), PgConnection::Of(std::int64_t{facts.baud}),
          PgConnection::Of(facts.pace), PgConnection::Of(facts.version)});
     if (made.Rows() == 1)
@@ -277,7 +265,7 @@ void ServerArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString
     m_db.Execute("INSERT INTO morva_ends(reading, ended, outcome, error, table_count, record_count) "
                  "SELECT $1, $2, $3, $4, count(*), COALESCE(sum(" MORVA_KEPT "), 0) FROM morva_tables t "
                  "WHERE t.reading = $1 ON CONFLICT DO NOTHING",
-                 {PgConnection::Of(reading), PgConnection::Of(Milliseconds(ended)),
+                 {PgConnection::Of(reading), PgConnection::Of(ArchiveMilliseconds(ended)),
                   PgConnection::Of(wxString(ReadingEndKey(end))), PgConnection::Of(error)});
 }
 
@@ -313,7 +301,7 @@ void ServerArchive::EachReading(const ReadingFilter& filter,
     if (!filter.port.empty())
         condition("g.port", " = ", PgConnection::Of(filter.port));
     if (filter.since.IsValid())
-        condition("g.started", " >= ", PgConnection::Of(Milliseconds(filter.since)));
+        condition("g.started", " >= ", PgConnection::Of(ArchiveMilliseconds(filter.since)));
     Transaction([&] {
         m_db.Execute(("DECLARE morva_list NO SCROLL CURSOR FOR " + std::string(SummaryQuery) + where
                       + " ORDER BY g.id DESC")
