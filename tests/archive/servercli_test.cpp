@@ -94,48 +94,6 @@ protected:
 
 } // namespace
 
-TEST_F(ServerCliTest, AServerStoppedMidReadingCostsNothingAndIsSentTheReadingOnceLater)
-{
-    SimulatedUnit unit(memoryOf(400));
-    unit.setAnswerLatency(std::chrono::milliseconds(2));
-    const Station station("lab-1", url());
-    ServerArchive(wxString::FromUTF8(url()), ReadingArchive::Access::Write); // its tables, to watch them fill
-
-    auto reading = std::async(std::launch::async, [&] { return station.read(unit); });
-    // Stopped once the server holds some of the reading's records.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (recordsOnServer() < 20 && reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the reading never reached the server";
-    cluster->Stop();
-    const CliRun run = reading.get();
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find(KeptHere), std::string::npos) << run.err;
-    EXPECT_NE(station.report(run), "");
-
-    // Every record is here, the reading not yet marked sent.
-    FileArchive local = station.local();
-    const std::vector<ReadingSummary> here = local.List();
-    ASSERT_EQ(here.size(), 1u);
-    EXPECT_EQ(here[0].recordCount, 400);
-    EXPECT_EQ(here[0].end, ReadingEnd::Complete);
-    EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{here[0].id});
-
-    // Sent later, whole, once, however often sync runs.
-    cluster->Start();
-    for (const char* said : {"1 reading sent", "0 readings sent"}) {
-        const CliRun sync = station.sync();
-        EXPECT_EQ(sync.status, 0) << sync.err;
-        EXPECT_NE(sync.err.find(said), std::string::npos) << sync.err;
-    }
-    const std::vector<ReadingSummary> there = shared().List();
-    ASSERT_EQ(there.size(), 1u);
-    EXPECT_EQ(there[0].uuid, here[0].uuid);
-    EXPECT_EQ(there[0].facts.station, "lab-1");
-    EXPECT_EQ(there[0].end, ReadingEnd::Complete);
-    EXPECT_EQ(shared().Lines(there[0].id), local.Lines(here[0].id));
-    EXPECT_TRUE(local.Unsent().empty());
-}
-
 // Another session of the server holds every table of the archive locked,
 // as a long transaction of the lab's might: each statement of ours waits.
 class TablesLocked {
@@ -160,42 +118,52 @@ std::size_t occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-enum class StallFrom { TheStart, TheMiddle };
+// What goes wrong with the server while a unit is read: it is stopped once
+// it holds some of the reading, or another session holds its tables locked
+// from before the reading or from its middle.
+enum class Trouble { StoppedMidReading, LockedFromTheStart, LockedFromTheMiddle };
 
-class StalledServerTest : public ServerCliTest, public ::testing::WithParamInterface<StallFrom> {
+class ServerTroubleTest : public ServerCliTest, public ::testing::WithParamInterface<Trouble> {
 };
 
-TEST_P(StalledServerTest, HoldsNothingBackAndGetsTheReadingOnceLater)
+TEST_P(ServerTroubleTest, CostsNothingAndTheReadingIsSentOnceLater)
 {
     SimulatedUnit unit(memoryOf(400));
     unit.setAnswerLatency(std::chrono::milliseconds(2));
     const Station station("lab-1", url());
-    ServerArchive(wxString::FromUTF8(url()), ReadingArchive::Access::Write); // its tables, to lock them
+    ServerArchive(wxString::FromUTF8(url()), ReadingArchive::Access::Write); // its tables, to watch or lock them
 
     std::optional<TablesLocked> locked;
-    if (GetParam() == StallFrom::TheStart)
+    if (GetParam() == Trouble::LockedFromTheStart)
         locked.emplace(*cluster);
     auto reading = std::async(std::launch::async, [&] { return station.read(unit); });
-    if (GetParam() == StallFrom::TheMiddle) {
+    if (GetParam() != Trouble::LockedFromTheStart) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (recordsOnServer() < 20
                && reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the reading never reached the server";
-        locked.emplace(*cluster);
+        if (GetParam() == Trouble::StoppedMidReading)
+            cluster->Stop();
+        else
+            locked.emplace(*cluster);
     }
     const CliRun run = reading.get();
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(station.report(run), "") << "no report";
     EXPECT_EQ(occurrences(run.err, KeptHere), 1u) << run.err;
 
+    // Every record is here, the reading not yet marked sent.
     FileArchive local = station.local();
     const std::vector<ReadingSummary> here = local.List();
     ASSERT_EQ(here.size(), 1u);
-    EXPECT_EQ(here[0].recordCount, 400) << "the file holds every record";
+    EXPECT_EQ(here[0].recordCount, 400);
     EXPECT_EQ(here[0].end, ReadingEnd::Complete);
     EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{here[0].id});
 
+    // Sent later, whole, once, however often sync runs.
     locked.reset();
+    if (!cluster->running())
+        cluster->Start();
     for (const char* said : {"1 reading sent", "0 readings sent"}) {
         const CliRun sync = station.sync();
         EXPECT_EQ(sync.status, 0) << sync.err;
@@ -204,13 +172,22 @@ TEST_P(StalledServerTest, HoldsNothingBackAndGetsTheReadingOnceLater)
     const std::vector<ReadingSummary> there = shared().List();
     ASSERT_EQ(there.size(), 1u);
     EXPECT_EQ(there[0].uuid, here[0].uuid);
+    EXPECT_EQ(there[0].facts.station, "lab-1");
     EXPECT_EQ(there[0].end, ReadingEnd::Complete);
     EXPECT_EQ(shared().Lines(there[0].id), local.Lines(here[0].id));
+    EXPECT_TRUE(local.Unsent().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Stalls, StalledServerTest, ::testing::Values(StallFrom::TheStart, StallFrom::TheMiddle),
-                         [](const ::testing::TestParamInfo<StallFrom>& stall) {
-                             return stall.param == StallFrom::TheStart ? "FromTheStart" : "FromTheMiddle";
+INSTANTIATE_TEST_SUITE_P(Troubles, ServerTroubleTest,
+                         ::testing::Values(Trouble::StoppedMidReading, Trouble::LockedFromTheStart,
+                                           Trouble::LockedFromTheMiddle),
+                         [](const ::testing::TestParamInfo<Trouble>& trouble) -> std::string {
+                             switch (trouble.param) {
+                             case Trouble::StoppedMidReading: return "StoppedMidReading";
+                             case Trouble::LockedFromTheStart: return "LockedFromTheStart";
+                             case Trouble::LockedFromTheMiddle:
+                             default: return "LockedFromTheMiddle";
+                             }
                          });
 
 TEST_F(ServerCliTest, AServerRestartedBetweenReadingsGetsBoth)
