@@ -47,6 +47,19 @@ void ArchiveOutbox::Nudge()
     m_wake.notify_all();
 }
 
+void ArchiveOutbox::Keeping(std::int64_t reading, bool going)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (going)
+            m_goingOn.insert(reading);
+        else
+            m_goingOn.erase(reading);
+        m_nudged = true;
+    }
+    m_wake.notify_all();
+}
+
 bool ArchiveOutbox::WaitUntilSent(std::int64_t reading, std::chrono::milliseconds wait)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -114,7 +127,11 @@ bool ArchiveOutbox::Pass()
             return true;
         if (!m_shared)
             m_shared = std::make_unique<ServerArchive>(m_server, ReadingArchive::Access::Write, &m_stop);
-        const ArchiveSync::Outcome outcome = m_sync.SendUnsent(*m_local, *m_shared, m_stop);
+        const std::set<std::int64_t> goingOn = [this] {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            return m_goingOn;
+        }();
+        const ArchiveSync::Outcome outcome = m_sync.SendUnsent(*m_local, *m_shared, m_stop, goingOn);
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_sent.insert(outcome.sent.begin(), outcome.sent.end());
         for (const ArchiveSync::Refusal& refusal : outcome.refused)

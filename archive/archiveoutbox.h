@@ -45,6 +45,8 @@ public:
 
     // Something new is in the file.
     void Nudge();
+    // A reading of this program's is being kept in the file, or no longer.
+    void Keeping(std::int64_t reading, bool going);
     // Waits at most `wait` until the server holds the file's reading
     // `reading` to its end; false when it does not, at once when the server
     // failed it since the call.
@@ -79,6 +81,7 @@ private:
     unsigned m_finished = 0; // passes ended
     wxString m_failure;
     std::set<std::int64_t> m_sent;
+    std::set<std::int64_t> m_goingOn;
     std::map<std::int64_t, wxString> m_refused;
 
     // The sending thread's own.

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <optional>
 
-ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop)
+ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop,
+                                             const std::set<std::int64_t>& goingOn)
 {
     Outcome outcome;
     std::vector<std::int64_t> unsent = local.Unsent();
@@ -20,7 +21,7 @@ ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& 
         if (stop)
             break;
         try {
-            if (!Send(local, server, reading))
+            if (!Send(local, server, reading, goingOn.count(reading) != 0))
                 continue;
         } catch (const ArchiveError& e) {
             if (e.IsUnreachable()) {
@@ -40,7 +41,7 @@ ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& 
     return outcome;
 }
 
-bool ArchiveSync::Send(FileArchive& local, ServerArchive& server, std::int64_t reading)
+bool ArchiveSync::Send(FileArchive& local, ServerArchive& server, std::int64_t reading, bool goingOn)
 {
     std::optional<ReadingSummary> summary = local.Find(reading);
     if (!summary)
@@ -49,7 +50,7 @@ bool ArchiveSync::Send(FileArchive& local, ServerArchive& server, std::int64_t r
     // its lock: then it was cut off for good, and stays "interrupted". Its
     // program lets go of the lock only after marking its end.
     bool whole = summary->end != ReadingEnd::Interrupted;
-    if (!whole && !ReadingLiveLock::IsHeld(local.Path(), summary->uuid)) {
+    if (!whole && !goingOn && !ReadingLiveLock::IsHeld(local.Path(), summary->uuid)) {
         summary = local.Find(reading);
         whole = true;
     }

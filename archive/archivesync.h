@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 class FileArchive;
@@ -38,10 +39,14 @@ public:
 
     // One pass over the unsent readings, until each is sent or refused, the
     // server is out of reach or `stop` is set (looked at between readings).
-    Outcome SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop);
+    // `goingOn` names readings that this program is keeping, which are
+    // live whatever their lock says: on a network folder a lock may be
+    // this program's own for every descriptor of it.
+    Outcome SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop,
+                       const std::set<std::int64_t>& goingOn = {});
     // Sends what the server lacks of one reading; true once the server
     // holds it to its end. Throws ArchiveError.
-    bool Send(FileArchive& local, ServerArchive& server, std::int64_t reading);
+    bool Send(FileArchive& local, ServerArchive& server, std::int64_t reading, bool goingOn = false);
 
 private:
     // How far each table of a reading is on the server, by reading.

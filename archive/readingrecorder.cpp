@@ -37,7 +37,7 @@ ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts
     m_lookup = std::make_unique<KeptRecordsLookup>(path, m_outbox ? m_outbox->Server() : wxString(), m_reading);
     m_committer = std::thread(&ReadingRecorder::CommitLoop, this);
     if (m_outbox)
-        m_outbox->Nudge();
+        m_outbox->Keeping(m_reading, true);
 }
 
 ReadingRecorder::~ReadingRecorder()
@@ -63,7 +63,7 @@ void ReadingRecorder::Close()
         m_live.reset();
     }
     if (m_outbox && m_reading != 0)
-        m_outbox->Nudge();
+        m_outbox->Keeping(m_reading, false);
 }
 
 void ReadingRecorder::Fail(const wxString& reason)

@@ -341,7 +341,11 @@ TEST_F(ServerArchiveTest, AReadingWhoseProgramIsGoneIsSettledAsInterruptedAndSen
     std::make_unique<ReadingLiveLock>(local.Path(), local.Find(reading)->uuid).reset();
     ServerArchive shared(server.place(), ReadingArchive::Access::Write);
     const std::atomic<bool> stop{false};
-    EXPECT_EQ(ArchiveSync().SendUnsent(local, shared, stop).sent.size(), 2u);
+    // Where locks cannot tell (a network folder may count a lock as this
+    // program's own), a reading this program says it keeps goes on.
+    EXPECT_EQ(ArchiveSync().SendUnsent(local, shared, stop, {reading}).sent.size(), 1u);
+    EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{reading});
+    EXPECT_EQ(ArchiveSync().SendUnsent(local, shared, stop).sent.size(), 1u);
     EXPECT_TRUE(local.Unsent().empty());
     EXPECT_EQ(local.Find(reading)->end, ReadingEnd::Interrupted);
     const ReadingSummary there = *shared.FindByUuid(local.Find(reading)->uuid);
