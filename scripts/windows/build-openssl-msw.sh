@@ -18,17 +18,19 @@ build() {
   # are the upstream ones.
   fetch_upstream
   cd "$work/src"
-  # The configuration file that the libraries read sits where only an
-  # administrator can write on Windows, never in a folder that any user
-  # may make (OpenSSL's default, /usr/local/ssl, is \usr\local\ssl on the
-  # current drive).
   ./Configure mingw64 --cross-compile-prefix="$host-" --prefix="$prefix" --libdir=lib \
-    --openssldir="C:/Program Files/Common Files/SSL" \
     no-shared no-module no-dso no-engine no-legacy no-tests no-ui-console \
     no-comp no-dtls no-srp no-srtp no-psk no-ct no-ocsp no-cms no-ts no-cmp \
     no-gost no-sm2 no-sm3 no-sm4 no-idea no-seed no-camellia no-aria no-whirlpool \
     no-mdc2 no-rc2 no-rc4 no-bf no-cast no-des
-  nice -n 19 make -j2 build_libs
+  # The configuration file that libpq has the libraries read sits where
+  # only an administrator can write on Windows, never in a folder that any
+  # user may make (the default, the prefix, would be a path of this
+  # machine on the program's current drive). Configure takes no Windows
+  # path for it, so make is told.
+  local windows_dir="C:/Program Files/Common Files/SSL"
+  nice -n 19 make -j2 build_libs OPENSSLDIR="$windows_dir" ENGINESDIR="$windows_dir/engines-3" \
+    MODULESDIR="$windows_dir/ossl-modules"
   make install_dev
 }
 
