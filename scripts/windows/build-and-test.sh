@@ -43,7 +43,7 @@ echo "SQLite: $sqlite_prefix"
 echo "OpenSSL: $openssl_prefix"
 echo "libpq: $libpq_prefix"
 
-# The screenshots that the README and the help pages show are redrawn only
+# The screenshots that the README shows are redrawn only
 # when asked; otherwise a run leaves the tracked ones as they are.
 if [ "${MORVA_REDRAW_SCREENSHOTS:-0}" = 1 ]; then
   shots=$root/docs/screenshots
