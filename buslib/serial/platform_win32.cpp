@@ -8,6 +8,7 @@
 
 #include "buslib/serial/platform.h"
 #include "buslib/serial/portname.h"
+#include "buslib/serial/widetext_win32.h"
 
 #include <atomic>
 #include <memory>
@@ -56,29 +57,6 @@ bool hasDevicePrefix(const std::string& name)
     return name.compare(0, sizeof DevicePrefix - 1, DevicePrefix) == 0;
 }
 
-// UTF-8 text as UTF-16, for the system's wide-character calls.
-std::wstring wide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (size <= 0)
-        return {};
-    std::wstring result(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
-    return result;
-}
-
-std::string utf8(const wchar_t* text, int length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 // The system's own words for an error, in UTF-8 and without the final
 // full stop and line break; "error <n>" when it has none.
 std::string systemMessage(DWORD error)
@@ -87,7 +65,7 @@ std::string systemMessage(DWORD error)
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = length > 0 && text != nullptr ? utf8(text, static_cast<int>(length)) : std::string();
+    std::string message = Utf8FromWide(text, length);
     ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
@@ -319,7 +297,7 @@ bool SerialDevice::open(const std::string& path, int baud, int byteSize, int sto
         return false;
     // "\\.\" in front, so that COM10 and above open too.
     const std::string devicePath = hasDevicePrefix(path) ? path : DevicePrefix + path;
-    UniqueHandle device(::CreateFileW(wide(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    UniqueHandle device(::CreateFileW(WideFromUtf8(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (device.get() == INVALID_HANDLE_VALUE) {
         failure = openFailureFor(::GetLastError());

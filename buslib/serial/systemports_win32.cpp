@@ -6,11 +6,11 @@
 
 #include "buslib/serial/systemports.h"
 #include "buslib/serial/deviceinfolist_win32.h"
+#include "buslib/serial/widetext_win32.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <cwchar>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,20 +40,6 @@ std::string upper(std::string text)
     return text;
 }
 
-// UTF-16 text up to its first null character, as UTF-8.
-std::string utf8(const wchar_t* text)
-{
-    const int length = static_cast<int>(std::wcslen(text));
-    if (length == 0)
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 // A string value of an open key; empty when missing.
 std::string stringValue(HKEY key, const wchar_t* name)
 {
@@ -63,7 +49,7 @@ std::string stringValue(HKEY key, const wchar_t* name)
     if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS
         || type != REG_SZ)
         return {};
-    return utf8(value);
+    return Utf8FromWide(value);
 }
 
 // The COM names that the serial drivers have registered.
@@ -86,7 +72,7 @@ std::vector<std::string> comNames()
         if (r == ERROR_NO_MORE_ITEMS)
             break;
         if (r == ERROR_SUCCESS && type == REG_SZ && data[0] != L'\0')
-            names.push_back(utf8(data));
+            names.push_back(Utf8FromWide(data));
     }
     return names;
 }
@@ -98,7 +84,7 @@ std::string deviceProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD propert
     if (!::SetupDiGetDeviceRegistryPropertyW(list, &device, property, &type, reinterpret_cast<BYTE*>(value),
                                              sizeof value - sizeof value[0], nullptr))
         return {};
-    return utf8(value); // the first string of a list
+    return Utf8FromWide(value); // the first string of a list
 }
 
 // "USB\VID_0403&PID_6001&REV_0600" gives 0x0403 and 0x6001.

@@ -1,5 +1,6 @@
 #include "support/postgrescluster.h"
 
+#include "support/certificateauthority.h"
 #include "support/otheruser.h"
 
 #include <libpq-fe.h>
@@ -17,7 +18,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +43,13 @@ constexpr std::size_t LogTailBytes = 3000;
 
 const char* const CommandLog = "commands.log";
 const char* const ServerLog = "server.log";
+// The TLS files, in the cluster's folder.
+const char* const AuthorityName = "cluster-ca";
+const char* const ServerCertificate = "server.crt";
+const char* const ServerKey = "server.key";
+// A TCP port found free may be taken by someone else before the server
+// binds it: so many ports are tried.
+constexpr int PortAttempts = 5;
 
 struct ConnectionCloser {
     void operator()(PGconn* c) const { PQfinish(c); }
@@ -83,6 +94,25 @@ std::string fileTail(const std::string& path)
 }
 
 bool isExecutable(const fs::path& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+// A TCP port of 127.0.0.1 that nobody listens on right now.
+int freeTcpPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error(std::string("cannot make a socket: ") + std::strerror(errno));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool found = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!found)
+        throw std::runtime_error(std::string("cannot find a free TCP port: ") + std::strerror(error));
+    return ntohs(address.sin_port);
+}
 
 // The environment of the server's programs: the test's own, without PG*
 // variables that could point them at another server, and with messages in
@@ -143,8 +173,11 @@ std::string PostgresCluster::unavailableReason(const std::string& serverRoot)
     return {};
 }
 
-PostgresCluster::PostgresCluster(const std::string& serverRoot)
-    : m_binFolder(serverBinFolder(serverRoot)), m_dropRoot(::geteuid() == 0)
+PostgresCluster::PostgresCluster(const std::string& serverRoot) : PostgresCluster(Listening::SocketOnly, serverRoot) {}
+
+PostgresCluster::PostgresCluster(Listening listening, const std::string& serverRoot)
+    : m_binFolder(serverBinFolder(serverRoot)), m_dropRoot(::geteuid() == 0),
+      m_tls(listening == Listening::SocketAndTls)
 {
     if (m_binFolder.empty())
         throw std::runtime_error(unavailableReason(serverRoot));
@@ -158,7 +191,10 @@ PostgresCluster::PostgresCluster(const std::string& serverRoot)
     m_port = 50000 + static_cast<int>(std::hash<std::string>{}(m_folder) % 10000);
     try {
         initialise();
-        startServer();
+        if (m_tls)
+            startServerOnFreePort();
+        else
+            startServer();
         createRoleAndDatabase();
     } catch (...) {
         if (m_running) {
@@ -193,6 +229,8 @@ void PostgresCluster::initialise()
         {"--pgdata=" + dataFolder(), std::string("--username=") + SuperuserName, "--encoding=UTF8",
          "--no-locale", "--auth-local=trust", "--auth-host=reject", "--no-sync"});
     configure();
+    if (m_tls)
+        configureTls();
 }
 
 void PostgresCluster::configure() const
@@ -218,6 +256,31 @@ void PostgresCluster::configure() const
         throw std::runtime_error("cannot write the configuration of the PostgreSQL cluster in " + dataFolder());
 }
 
+void PostgresCluster::configureTls() const
+{
+    const std::string certificate = m_folder + "/" + ServerCertificate;
+    const std::string key = m_folder + "/" + ServerKey;
+    const CertificateAuthority authority(m_folder, AuthorityName);
+    authority.issueServerCertificate(certificate, key);
+    // The server reads its key only when the key is its user's own.
+    for (const std::string& file : {certificate, key}) {
+        if (m_dropRoot && ::chown(file.c_str(), NobodyUser, NobodyGroup) != 0)
+            throw std::runtime_error("cannot give " + file + " to nobody: " + std::strerror(errno));
+    }
+    std::ofstream conf(dataFolder() + "/postgresql.conf", std::ios::app);
+    conf << "\n# TLS on the loopback address besides the socket.\n"
+         << "listen_addresses = '127.0.0.1'\n"
+         << "ssl = on\n"
+         << "ssl_cert_file = " << confQuoted(certificate) << '\n'
+         << "ssl_key_file = " << confQuoted(key) << '\n';
+    std::ofstream hba(dataFolder() + "/pg_hba.conf", std::ios::app);
+    hba << "hostssl all       " << PasswordRoleName << "  127.0.0.1/32  scram-sha-256\n";
+    conf.close();
+    hba.close();
+    if (!conf || !hba)
+        throw std::runtime_error("cannot write the TLS configuration of the PostgreSQL cluster in " + dataFolder());
+}
+
 void PostgresCluster::createRoleAndDatabase() const
 {
     const std::string maintenance = connection(SuperuserName, "postgres");
@@ -241,6 +304,18 @@ std::string PostgresCluster::connection(const std::string& user, const std::stri
     if (!password.empty())
         text += " password=" + quoted(password);
     return text;
+}
+
+std::string PostgresCluster::tlsConnection(const std::string& rootCertificate) const
+{
+    return "host=127.0.0.1 port=" + std::to_string(m_port) + " dbname=" + quoted(DatabaseName) +
+           " user=" + quoted(PasswordRoleName) + " password=" + quoted(Password) +
+           " sslmode=verify-full sslrootcert=" + quoted(rootCertificate);
+}
+
+std::string PostgresCluster::certificateAuthorityFile() const
+{
+    return m_tls ? m_folder + "/" + AuthorityName + ".crt" : std::string();
 }
 
 std::string PostgresCluster::superuserConnection() const { return connection(SuperuserName, DatabaseName); }
@@ -300,6 +375,24 @@ void PostgresCluster::startServer()
         {"start", "--pgdata=" + dataFolder(), "--log=" + m_folder + "/" + ServerLog, "--wait",
          std::string("--timeout=") + WaitSeconds});
     m_running = true;
+}
+
+void PostgresCluster::startServerOnFreePort()
+{
+    for (int attempt = 1;; ++attempt) {
+        m_port = freeTcpPort();
+        {
+            std::ofstream conf(dataFolder() + "/postgresql.conf", std::ios::app);
+            conf << "port = " << m_port << '\n';
+        }
+        try {
+            startServer();
+            return;
+        } catch (const std::runtime_error&) {
+            if (attempt == PortAttempts)
+                throw;
+        }
+    }
 }
 
 void PostgresCluster::stopServer(const char* mode)

@@ -2,10 +2,10 @@
 #define MORVA_TESTS_POSTGRESCLUSTER_H
 
 // A throwaway PostgreSQL server for tests and benchmarks: its own cluster in
-// a fresh folder under /tmp, reachable only through a Unix socket in that
-// folder, gone with everything in it when the object is. Nothing of the
-// machine's own PostgreSQL (its clusters, /var/run/postgresql, port 5432) is
-// used or touched.
+// a fresh folder under /tmp, reachable through a Unix socket in that folder
+// (and, when asked, over TLS on 127.0.0.1), gone with everything in it when
+// the object is. Nothing of the machine's own PostgreSQL (its clusters,
+// /var/run/postgresql, port 5432) is used or touched.
 //
 // As root the server runs as the unprivileged user "nobody" (PostgreSQL
 // refuses root); as any other user it runs as that user.
@@ -14,6 +14,12 @@
 //   - SuperuserName, trusted on the socket without a password;
 //   - PasswordRoleName, which must give Password (scram-sha-256); it owns
 //   - DatabaseName, the database for the tests.
+//
+// With Listening::SocketAndTls the server also listens on 127.0.0.1, on a
+// TCP port that was free, with ssl=on and a server certificate (for
+// 127.0.0.1 and localhost) signed by a certificate authority of the
+// cluster's own (certificateAuthorityFile()); there only the password role
+// is let in, only over TLS.
 
 #include <initializer_list>
 #include <string>
@@ -33,6 +39,8 @@ public:
     // <root>/<major>/bin/{initdb,pg_ctl,postgres}.
     static constexpr const char* DebianServerRoot = "/usr/lib/postgresql";
 
+    enum class Listening { SocketOnly, SocketAndTls };
+
     // The bin folder of the newest server under `serverRoot`, empty when
     // there is none.
     static std::string serverBinFolder(const std::string& serverRoot = DebianServerRoot);
@@ -45,6 +53,7 @@ public:
     // (with the tail of the folder's logs) when any step fails, leaving
     // nothing behind.
     explicit PostgresCluster(const std::string& serverRoot = DebianServerRoot);
+    explicit PostgresCluster(Listening listening, const std::string& serverRoot = DebianServerRoot);
     // Stops the server at once (immediate mode, waiting until every server
     // process has gone) and removes the folder.
     ~PostgresCluster();
@@ -61,6 +70,14 @@ public:
     // The same for any user, database and password (none when empty).
     std::string connection(const std::string& user, const std::string& database,
                            const std::string& password = {}) const;
+    // As the password role with its password over TLS on 127.0.0.1,
+    // sslmode=verify-full, trusting the certificate authority whose
+    // certificate is `rootCertificate` (the cluster's own or another).
+    // Only with Listening::SocketAndTls.
+    std::string tlsConnection(const std::string& rootCertificate) const;
+    // The certificate of the authority that signed the server's
+    // certificate; empty without TLS.
+    std::string certificateAuthorityFile() const;
 
     // The cluster's folder, which is also the folder of its socket.
     const std::string& socketFolder() const { return m_folder; }
@@ -86,6 +103,8 @@ public:
 private:
     void initialise();
     void configure() const;
+    void configureTls() const;
+    void startServerOnFreePort();
     void createRoleAndDatabase() const;
     void startServer();
     void stopServer(const char* mode);
@@ -99,6 +118,7 @@ private:
     std::string m_folder;
     int m_port = 0;
     bool m_dropRoot = false;
+    bool m_tls = false;
     bool m_running = false;
 };
 

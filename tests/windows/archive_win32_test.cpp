@@ -1,9 +1,10 @@
 // The archive of readings on Windows: its place under %LOCALAPPDATA%, a
 // folder with a Cyrillic name (the wide-character file API all the way),
-// and a damaged file refused and left as it was.
+// a damaged file refused and left as it was, and a libpq that speaks TLS.
 #include "archive/archiveerror.h"
 #include "archive/archivelocation.h"
 #include "archive/filearchive.h"
+#include "archive/pgconnection.h"
 #include "archive/readinguuid.h"
 
 #include <gtest/gtest.h>
@@ -75,4 +76,11 @@ TEST_F(ArchiveWin32Test, ADamagedFileIsRefusedAndLeftAsItWas)
     ASSERT_TRUE(file.ReadAll(&bytes, wxConvISO8859_1));
     EXPECT_EQ(bytes.length(), garbage.size());
     EXPECT_EQ(bytes.utf8_string(), garbage);
+}
+
+TEST(ArchiveServerWin32, ReachesServersOverTls)
+{
+    EXPECT_TRUE(PgConnection::HasTls());
+    EXPECT_TRUE(PgConnection::TlsRefusal("postgresql://lab@db.lab/readings?sslmode=verify-full", PgConnection::HasTls())
+                    .empty());
 }
