@@ -69,10 +69,13 @@ bool ArchiveOutbox::WaitUntilSent(std::int64_t reading, std::chrono::millisecond
     m_nudged = m_urgent = true;
     m_wake.notify_all();
     const unsigned next = m_started + 1;
+    const auto sent = [&] {
+        return m_sent.count(reading) || (m_finished >= next && m_unsentKnown && !m_unsent.count(reading));
+    };
     m_passed.wait_for(lock, wait, [&] {
-        return m_sent.count(reading) || m_refused.count(reading) || (m_finished >= next && !m_failure.empty());
+        return sent() || m_refused.count(reading) || (m_finished >= next && !m_failure.empty());
     });
-    return m_sent.count(reading) != 0;
+    return sent();
 }
 
 wxString ArchiveOutbox::Failure(std::int64_t reading) const
@@ -123,7 +126,14 @@ bool ArchiveOutbox::Pass()
     try {
         if (!m_local)
             m_local = std::make_unique<FileArchive>(m_file, FileArchive::Access::Write);
-        if (m_local->Unsent().empty())
+        const std::vector<std::int64_t> unsent = m_local->Unsent();
+        {
+            // What is not unsent is on the server, whoever sent it.
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_unsent = std::set<std::int64_t>(unsent.begin(), unsent.end());
+            m_unsentKnown = true;
+        }
+        if (unsent.empty())
             return true;
         if (!m_shared)
             m_shared = std::make_unique<ServerArchive>(m_server, ReadingArchive::Access::Write, &m_stop);
@@ -134,6 +144,8 @@ bool ArchiveOutbox::Pass()
         const ArchiveSync::Outcome outcome = m_sync.SendUnsent(*m_local, *m_shared, m_stop, goingOn);
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_sent.insert(outcome.sent.begin(), outcome.sent.end());
+        for (const std::int64_t reading : outcome.sent)
+            m_unsent.erase(reading);
         for (const ArchiveSync::Refusal& refusal : outcome.refused)
             m_refused[refusal.reading] = refusal.reason;
         if (outcome.error.empty())
@@ -142,6 +154,7 @@ bool ArchiveOutbox::Pass()
     } catch (const ArchiveError& e) {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_failure = e.reason();
+        m_unsentKnown = false;
     }
     // Connected afresh next time: nothing of a failed connection is kept.
     m_shared.reset();

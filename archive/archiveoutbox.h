@@ -14,6 +14,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <vector>
 
 // Feeds the archive server from this computer's archive file, on a thread
 // and connections of its own: a reading as it grows, and whole readings the
@@ -81,6 +82,9 @@ private:
     unsigned m_finished = 0; // passes ended
     wxString m_failure;
     std::set<std::int64_t> m_sent;
+    // The file's unsent readings as the last pass left them.
+    std::set<std::int64_t> m_unsent;
+    bool m_unsentKnown = false;
     std::set<std::int64_t> m_goingOn;
     std::map<std::int64_t, wxString> m_refused;
 
