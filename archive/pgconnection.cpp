@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -173,7 +174,18 @@ void PgConnection::Wait(bool forWrite, Clock::time_point deadline) const
 
 void PgConnection::Abandon(const wxString& why) const
 {
-    // The server ends what it was doing for us at its own limits.
+    // The server is asked to end what it is doing for us at once, else it
+    // does so at its own limits. The request waits for a connection of its
+    // own, which a dead network may hold up: it goes on a thread of its
+    // own, which needs nothing of ours and ends with the process at the
+    // latest.
+    if (PGcancel* cancel = PQgetCancel(m_connection)) {
+        std::thread([cancel] {
+            char error[256];
+            PQcancel(cancel, error, sizeof error);
+            PQfreeCancel(cancel);
+        }).detach();
+    }
     PQfinish(m_connection);
     m_connection = nullptr;
     throw ArchiveError(wxString::Format(_("the archive server cannot be reached: %s"), why),
