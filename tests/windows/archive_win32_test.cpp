@@ -5,6 +5,7 @@
 #include "archive/archivelocation.h"
 #include "archive/filearchive.h"
 #include "archive/pgconnection.h"
+#include "archive/serverplace.h"
 #include "archive/readinguuid.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,6 @@ TEST_F(ArchiveWin32Test, ADamagedFileIsRefusedAndLeftAsItWas)
 TEST(ArchiveServerWin32, ReachesServersOverTls)
 {
     EXPECT_TRUE(PgConnection::HasTls());
-    EXPECT_TRUE(PgConnection::TlsRefusal("postgresql://lab@db.lab/readings?sslmode=verify-full", PgConnection::HasTls())
+    EXPECT_TRUE(ServerPlace("postgresql://lab@db.lab/readings?sslmode=verify-full").TlsRefusal(PgConnection::HasTls())
                     .empty());
 }
