@@ -21,12 +21,12 @@ public:
     // Whether a program, this one or another, holds the reading's lock. A
     // lock file nobody holds is removed.
     static bool IsHeld(const wxString& archive, const wxString& uuid);
+    // Removes the lock files of the archive's readings that nobody holds:
+    // those of programs that were killed.
+    static void RemoveStale(const wxString& archive);
 
 private:
-    static wxString PathOf(const wxString& archive, const wxString& uuid)
-    {
-        return archive + "-reading-" + uuid + ".lock";
-    }
+    static wxString PathOf(const wxString& archive, const wxString& uuid);
 
     wxString m_path;
     long long m_handle = -1;

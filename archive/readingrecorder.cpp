@@ -24,7 +24,9 @@ ReadingRecorder::ReadingRecorder(const wxString& path, const ReadingFacts& facts
     const wxString uuid = NewReadingUuid();
     try {
         m_file = std::make_unique<FileArchive>(path, ReadingArchive::Access::Write);
-        // Held from before the reading is in the file until its end is.
+        // Held from before the reading is in the file until its end is;
+        // those of killed programs go.
+        ReadingLiveLock::RemoveStale(path);
         m_live = std::make_unique<ReadingLiveLock>(path, uuid);
         m_reading = m_file->BeginReading(facts, uuid, wxDateTime::Now());
         m_keeping = true;

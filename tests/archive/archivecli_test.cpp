@@ -435,6 +435,21 @@ TEST_F(ArchiveCliTest, AReaderKilledMidReadingKeepsWhatItRead)
     const std::string report = FileBytes(wxString::FromUTF8(firstLine(made.out)));
     EXPECT_EQ(static_cast<std::int64_t>(std::count(report.begin(), report.end(), '\n')),
               kept[0].recordCount + 1 + 3);
+
+    // The mark that the reading went on stays behind the killed reader,
+    // until the next reading clears it.
+    const auto locks = [this] {
+        wxArrayString files;
+        wxDir::GetAllFiles(scratch.path(), &files, "archive.sqlite-reading-*.lock", wxDIR_FILES);
+        return files.size();
+    };
+    EXPECT_EQ(locks(), 1u);
+    SimulatedUnit next(memoryOf(2));
+    const CliRun again = RunCli(scratch.path(), {"read", "--port", next.portPath(), "--baud", "115200", "--pace",
+                                                 "line", "--format", "csv", "--folder", reports(), "--archive",
+                                                 archive()});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(locks(), 0u);
 }
 
 TEST_F(ArchiveCliTest, SixReadersSideBySideShareOneArchive)
