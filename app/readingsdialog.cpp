@@ -127,7 +127,7 @@ void ReadingsDialog::UpdateStatus()
 {
     wxString text;
     const auto failed = [](const Source& source) {
-        return wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(source.place), source.failure);
+        return CannotReadArchive(source.place, source.failure);
     };
     if (m_shown == &m_server) {
         text = m_server.failure.empty()
@@ -198,7 +198,7 @@ void ReadingsDialog::OnLines(const ReadingSummary& reading, const ReportLines& l
 void ReadingsDialog::OnLinesFailed(const wxString& place, const wxString& failure)
 {
     m_linesLoader.reset();
-    m_linesFailure = wxString::Format(_("The archive %s cannot be read: %s"), DescribeArchive(place), failure);
+    m_linesFailure = CannotReadArchive(place, failure);
     UpdateStatus();
     UpdateButton();
 }
