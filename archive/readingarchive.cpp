@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -41,59 +42,49 @@ std::vector<wxString> ReadingArchive::Records(std::int64_t reading, unsigned tab
 void ReadingArchive::EachRecord(std::int64_t reading, unsigned table, unsigned count,
                                 const std::function<void(std::int64_t, const wxString&)>& take) const
 {
+    EachRecordFrom(reading, table, 0, count, take);
+}
+
+void ReadingArchive::EachRecordFrom(std::int64_t reading, unsigned table, unsigned from, unsigned to,
+                                    const std::function<void(std::int64_t, const wxString&)>& take) const
+{
     // A table of the unit holds at most 65,535 records.
-    if (count > 0xFFFF)
+    if (to > 0xFFFF || from > to)
         throw ArchiveError(_("the archive is damaged"));
     // Each reading holds its own records from where it took the earlier
-    // reading's up; the earlier ones come from that reading, and so on.
-    // Every index is handed over once: a missing or doubled record is
-    // damage, never a shorter table.
-    std::vector<bool> seen(count);
-    unsigned end = count;
-    while (end > 0 && reading != 0) {
+    // reading's up; the earlier ones come from that reading, and so on, as
+    // far down as `from`. Every index is handed over once: a missing or
+    // doubled record is damage, never a shorter table.
+    std::vector<bool> seen(to - from);
+    const auto firstHole = [&](unsigned first, unsigned last) -> std::optional<unsigned> {
+        const auto hole = std::find(seen.begin() + (first - from), seen.begin() + (last - from), false);
+        if (hole == seen.begin() + (last - from))
+            return std::nullopt;
+        return from + static_cast<unsigned>(hole - seen.begin());
+    };
+    unsigned end = to;
+    while (end > from && reading != 0) {
         const TableLink link = LinkOf(reading, table);
         const unsigned taken = static_cast<unsigned>(std::clamp<std::int64_t>(link.taken, 0, end));
         // Records are taken from earlier readings only: a reference to a
         // later one is damage, and would never end.
         if (taken > 0 && (link.earlier <= 0 || link.earlier >= reading))
             throw ArchiveError(_("the archive is damaged"));
-        OwnRecords(reading, table, taken, end, [&](std::int64_t index, const wxString& text) {
-            if (index < taken || index >= end || seen[static_cast<std::size_t>(index)])
+        const unsigned own = std::max(taken, from);
+        OwnRecords(reading, table, own, end, [&](std::int64_t index, const wxString& text) {
+            if (index < own || index >= end || seen[static_cast<std::size_t>(index - from)])
                 throw ArchiveError(_("the archive is damaged"));
-            seen[static_cast<std::size_t>(index)] = true;
+            seen[static_cast<std::size_t>(index - from)] = true;
             take(index, text);
         });
-        const auto hole = std::find(seen.begin() + taken, seen.begin() + end, false);
-        if (hole != seen.begin() + end)
-            throw MissingRecord(reading, table, static_cast<unsigned>(hole - seen.begin()));
+        if (const auto hole = firstHole(own, end))
+            throw MissingRecord(reading, table, *hole);
         end = taken;
         reading = link.earlier;
     }
-    const auto hole = std::find(seen.begin(), seen.begin() + end, false);
-    if (hole != seen.begin() + end)
-        throw MissingRecord(reading, table, static_cast<unsigned>(hole - seen.begin()));
-}
-
-void ReadingArchive::EachRecordFrom(std::int64_t reading, unsigned table, unsigned from, unsigned to,
-                                    const std::function<void(std::int64_t, const wxString&)>& take) const
-{
-    if (to > 0xFFFF)
-        throw ArchiveError(_("the archive is damaged"));
-    // Down the chain of readings that took records from earlier ones, as
-    // far as `from`.
-    unsigned end = to;
-    while (end > from && reading != 0) {
-        const TableLink link = LinkOf(reading, table);
-        const unsigned taken = static_cast<unsigned>(std::clamp<std::int64_t>(link.taken, 0, end));
-        if (taken > 0 && (link.earlier <= 0 || link.earlier >= reading))
-            throw ArchiveError(_("the archive is damaged"));
-        OwnRecords(reading, table, std::max(taken, from), end, [&](std::int64_t index, const wxString& text) {
-            if (index < from || index >= to)
-                throw ArchiveError(_("the archive is damaged"));
-            take(index, text);
-        });
-        end = taken;
-        reading = link.earlier;
+    if (end > from) {
+        if (const auto hole = firstHole(from, end))
+            throw MissingRecord(reading, table, *hole);
     }
 }
 

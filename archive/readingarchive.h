@@ -70,7 +70,8 @@ public:
     // (index, text), whichever reading holds it.
     void EachRecord(std::int64_t reading, unsigned table, unsigned count,
                     const std::function<void(std::int64_t, const wxString&)>& take) const;
-    // The same for the records `from` .. `to` - 1 alone.
+    // The same for the records `from` .. `to` - 1 alone. Throws ArchiveError
+    // when one of them is missing.
     void EachRecordFrom(std::int64_t reading, unsigned table, unsigned from, unsigned to,
                         const std::function<void(std::int64_t, const wxString&)>& take) const;
 

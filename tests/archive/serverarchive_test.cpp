@@ -11,6 +11,7 @@
 #include "archive/readinglivelock.h"
 #include "archive/readinguuid.h"
 #include "archive/serverarchive.h"
+#include "archive/sqliteconnection.h"
 #include "archive/serverplace.h"
 #include "tests/robustness/scratchfolder.h"
 #include "tests/support/postgrescluster.h"
@@ -379,6 +380,24 @@ TEST_F(ServerArchiveTest, AReadingTheServerRefusesIsPassedOverAndTheNextSent)
     const ArchiveSync::Outcome again = sync.SendUnsent(local, shared, stop);
     EXPECT_TRUE(again.refused.empty());
     EXPECT_TRUE(again.sent.empty());
+}
+
+TEST_F(ServerArchiveTest, AReadingThatLacksARecordHereIsRefusedNotSentShort)
+{
+    FileArchive local(scratch / "archive.sqlite", ReadingArchive::Access::Write);
+    const std::int64_t reading = keepHere(local, 12);
+    {
+        const SqliteConnection db(scratch / "archive.sqlite", SqliteConnection::Mode::ReadWrite, 1000);
+        db.Execute("DELETE FROM records WHERE idx = 7");
+    }
+    ServerArchive shared(server.place(), ReadingArchive::Access::Write);
+    const std::atomic<bool> stop{false};
+    const ArchiveSync::Outcome outcome = ArchiveSync().SendUnsent(local, shared, stop);
+    ASSERT_EQ(outcome.refused.size(), 1u);
+    EXPECT_EQ(outcome.refused[0].reading, reading);
+    EXPECT_NE(outcome.refused[0].reason.find("lacks record 8 of table 1"), wxString::npos) << outcome.refused[0].reason;
+    EXPECT_EQ(local.Unsent(), std::vector<std::int64_t>{reading}) << "marked sent, short of a record";
+    EXPECT_FALSE(shared.FindByUuid(local.Find(reading)->uuid));
 }
 
 TEST_F(ServerArchiveTest, ADatabaseThatCannotHoldEveryTextIsRefusedWithItsReason)
