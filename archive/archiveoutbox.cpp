@@ -141,7 +141,7 @@ bool ArchiveOutbox::Pass()
             const std::lock_guard<std::mutex> lock(m_mutex);
             return m_goingOn;
         }();
-        const ArchiveSync::Outcome outcome = m_sync.SendUnsent(*m_local, *m_shared, m_stop, goingOn);
+        const ArchiveSync::Outcome outcome = m_sync.SendUnsent(*m_local, *m_shared, unsent, m_stop, goingOn);
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_sent.insert(outcome.sent.begin(), outcome.sent.end());
         for (const std::int64_t reading : outcome.sent)

@@ -11,8 +11,14 @@
 ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop,
                                              const std::set<std::int64_t>& goingOn)
 {
+    return SendUnsent(local, server, local.Unsent(), stop, goingOn);
+}
+
+ArchiveSync::Outcome ArchiveSync::SendUnsent(FileArchive& local, ServerArchive& server,
+                                             std::vector<std::int64_t> unsent, const std::atomic<bool>& stop,
+                                             const std::set<std::int64_t>& goingOn)
+{
     Outcome outcome;
-    std::vector<std::int64_t> unsent = local.Unsent();
     unsent.erase(std::remove_if(unsent.begin(), unsent.end(),
                                 [this](std::int64_t reading) { return m_refused.count(reading) != 0; }),
                  unsent.end());

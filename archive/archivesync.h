@@ -44,6 +44,9 @@ public:
     // this program's own for every descriptor of it.
     Outcome SendUnsent(FileArchive& local, ServerArchive& server, const std::atomic<bool>& stop,
                        const std::set<std::int64_t>& goingOn = {});
+    // The same for `unsent`, the file's unsent readings as read already.
+    Outcome SendUnsent(FileArchive& local, ServerArchive& server, std::vector<std::int64_t> unsent,
+                       const std::atomic<bool>& stop, const std::set<std::int64_t>& goingOn);
     // Sends what the server lacks of one reading; true once the server
     // holds it to its end. Throws ArchiveError.
     bool Send(FileArchive& local, ServerArchive& server, std::int64_t reading, bool goingOn = false);
