@@ -172,8 +172,10 @@ MainFrame::MainFrame(Settings& settings, const wxConfigBase* config,
     // Sends the archive server what it missed before, then each reading as
     // it is kept.
     const ArchiveSettings::Places archives = Archives();
-    if (!archives.file.empty() && !archives.server.empty())
+    if (!archives.file.empty() && !archives.server.empty()) {
         m_outbox = std::make_shared<ArchiveOutbox>(archives.file, archives.server);
+        m_outbox->Nudge();
+    }
 }
 
 MainFrame::~MainFrame()

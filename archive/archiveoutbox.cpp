@@ -5,6 +5,7 @@
 #include "archive/filearchive.h"
 #include "archive/serverarchive.h"
 
+#include <wx/filename.h>
 #include <wx/intl.h>
 
 #include <algorithm>
@@ -124,6 +125,14 @@ void ArchiveOutbox::Run()
 bool ArchiveOutbox::Pass()
 {
     try {
+        // A file not made yet holds nothing to send: the outbox never makes
+        // it, beside a recorder making it.
+        if (!m_local && !wxFileName::FileExists(m_file)) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_unsent.clear();
+            m_unsentKnown = true;
+            return true;
+        }
         if (!m_local)
             m_local = std::make_unique<FileArchive>(m_file, FileArchive::Access::Write);
         const std::vector<std::int64_t> unsent = m_local->Unsent();

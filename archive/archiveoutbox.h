@@ -35,7 +35,8 @@ public:
     // waits for it, at most.
     static constexpr std::chrono::milliseconds ShortWait{2000};
 
-    // Starts at once with what the file holds and the server lacks.
+    // Sends nothing until nudged: a reading's recorder nudges it once its
+    // reading is in the file, the window at its start.
     ArchiveOutbox(const wxString& file, const wxString& server);
     ~ArchiveOutbox();
     ArchiveOutbox(const ArchiveOutbox&) = delete;
@@ -74,7 +75,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_passed;
-    bool m_nudged = true;
+    bool m_nudged = false;
     bool m_urgent = false;
     Clock::time_point m_notBefore;
     unsigned m_failures = 0;
