@@ -106,7 +106,10 @@ public:
     // The time range drawn, in seconds of the unit's clock.
     std::int64_t From() const { return m_from; }
     std::int64_t To() const { return m_to; }
-    // The time at a pixel's x, within the range drawn.
+    // Where a time and a value are drawn, and the time at a pixel's x
+    // within the range drawn.
+    double X(std::int64_t seconds) const;
+    double Y(double value) const;
     std::int64_t TimeAt(double x) const;
     std::optional<Hit> Nearest(double x, double y, double within) const;
 
@@ -116,8 +119,6 @@ public:
 
 private:
     struct Timed;
-    double X(std::int64_t seconds) const;
-    double Y(double value) const;
     void Measure(const ColumnChoice& choice, const std::vector<Timed>& lines);
     void LayOut(const std::vector<Timed>& lines);
     void MakeValueTicks(bool comma);

@@ -1,5 +1,6 @@
 #include "insight/columnfigures.h"
 
+#include <algorithm>
 #include <charconv>
 
 wxString ColumnFigures::FormatValue(double value, int decimals, bool comma)
@@ -31,8 +32,10 @@ Figures ColumnFigures::Figure(const TypedTable& table, const ColumnChoice& choic
     const SeriesPoints::Point* lowest = &values.front();
     const SeriesPoints::Point* highest = &values.front();
     double sum = 0;
+    int decimals = 0;
     for (const SeriesPoints::Point& point : values) {
         sum += point.value;
+        decimals = std::max(decimals, point.decimals);
         if (point.value < lowest->value)
             lowest = &point;
         if (point.value > highest->value)
@@ -47,7 +50,7 @@ Figures ColumnFigures::Figure(const TypedTable& table, const ColumnChoice& choic
     figures.maximum = records.CellText(highest->record, choice.column);
     figures.minimumAt = table.TimeText(lowest->record);
     figures.maximumAt = table.TimeText(highest->record);
-    figures.mean = FormatValue(figures.meanValue, points.Decimals() + 1, points.Comma());
+    figures.mean = FormatValue(figures.meanValue, decimals + 1, points.Comma());
 
     const std::vector<SeriesPoints::Point> timed = SeriesPoints::Timed(values);
     if (!timed.empty()) {

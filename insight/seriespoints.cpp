@@ -22,7 +22,7 @@ SeriesPoints::SeriesPoints(const TypedTable& table, const ColumnChoice& choice)
             m_comma = number->comma;
             separatorSeen = true;
         }
-        const Point point{record, time, number->value};
+        const Point point{record, time, number->value, number->decimals};
         m_whole.push_back(point);
         const std::string_view name = choice.by ? records.Cell(record, *choice.by) : std::string_view();
         auto [known, added] = seriesIndex.emplace(name, m_series.size());

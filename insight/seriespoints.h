@@ -19,6 +19,7 @@ public:
         std::size_t record = 0;
         std::optional<std::int64_t> time;
         double value = 0;
+        int decimals = 0; // as the unit wrote it
     };
     struct Series {
         wxString name; // the cell of the series column; empty without one
