@@ -43,28 +43,30 @@ constexpr std::string_view MinusSign = "\xE2\x88\x92"; // U+2212
 
 std::optional<CellNumber> ParseNumber(std::string_view cell)
 {
-    std::string ascii;
-    ascii.reserve(cell.size());
-    if (cell.substr(0, MinusSign.size()) == MinusSign) {
-        ascii += '-';
+    bool negative = false;
+    if (cell.empty())
+        return std::nullopt;
+    if (cell.front() == MinusSign.front() && cell.substr(0, MinusSign.size()) == MinusSign) {
+        negative = true;
         cell.remove_prefix(MinusSign.size());
-    } else if (!cell.empty() && (cell.front() == '-' || cell.front() == '+')) {
-        if (cell.front() == '-')
-            ascii += '-';
+    } else if (cell.front() == '-' || cell.front() == '+') {
+        negative = cell.front() == '-';
         cell.remove_prefix(1);
     }
     CellNumber number;
     std::size_t before = 0;
     std::size_t after = 0;
     bool separator = false;
+    // Up to 15 digits make an exact integer, and that divided by a power
+    // of ten is the nearest double: the value from_chars would give.
+    std::uint64_t digits = 0;
     for (const char c : cell) {
         if (isDigit(c)) {
-            ascii += c;
+            digits = digits * 10 + static_cast<unsigned>(c - '0');
             ++(separator ? after : before);
         } else if ((c == '.' || c == ',') && !separator) {
             separator = true;
             number.comma = c == ',';
-            ascii += '.';
         } else {
             return std::nullopt;
         }
@@ -72,11 +74,22 @@ std::optional<CellNumber> ParseNumber(std::string_view cell)
     // "5." and ".5" are not how a unit writes a number; neither is a lone sign.
     if (before == 0 || (separator && after == 0))
         return std::nullopt;
-    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), number.value);
-    if (error != std::errc() || end != ascii.data() + ascii.size())
-        return std::nullopt;
     number.decimals = static_cast<int>(after);
     number.integer = !separator;
+    if (before + after <= 15) {
+        static constexpr double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        number.value = static_cast<double>(digits) / powers[after];
+    } else {
+        std::string ascii;
+        for (const char c : cell)
+            ascii += c == ',' ? '.' : c;
+        const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), number.value);
+        if (error != std::errc() || end != ascii.data() + ascii.size())
+            return std::nullopt;
+    }
+    if (negative)
+        number.value = -number.value;
     return number;
 }
 

@@ -6,6 +6,20 @@
 #include <map>
 #include <string_view>
 
+namespace {
+
+const std::optional<CellDate>& dateOf(std::string_view cell, std::string_view& lastCell,
+                                      std::optional<CellDate>& lastDate)
+{
+    if (cell.empty() || cell != lastCell) {
+        lastCell = cell;
+        lastDate = ParseDate(cell);
+    }
+    return lastDate;
+}
+
+} // namespace
+
 TypedTable::TypedTable(RecordTable table) : m_table(std::move(table)), m_kinds(ColumnRecogniser::Recognise(m_table))
 {
     FindTimes();
@@ -36,6 +50,9 @@ void TypedTable::FindTimes()
     if (!dateTime && !date)
         return;
     bool styled = false;
+    // Records after records share their date: it is read once.
+    std::string_view lastDateCell;
+    std::optional<CellDate> lastDate;
     for (std::size_t record = 0; record < m_times.size(); ++record) {
         std::optional<std::int64_t> seconds;
         DateStyle style;
@@ -44,7 +61,7 @@ void TypedTable::FindTimes()
                 seconds = cell->seconds;
                 style = cell->style;
             }
-        } else if (const auto day = ParseDate(m_table.Cell(record, *date))) {
+        } else if (const auto day = dateOf(m_table.Cell(record, *date), lastDateCell, lastDate)) {
             style = day->style;
             if (!time)
                 seconds = day->days * 86400;

@@ -1,0 +1,108 @@
+// Looking at a full unit: 8 tables of 65,535 records each, shaped like the
+// wide table of the sample memory (16 columns: a running number, date,
+// time, channel, eight measured quantities with decimal commas, a state,
+// an alarm, an operator and a note).
+//
+//   insight_bench [Google Benchmark options]
+//
+// TypedColumnsAndFigures: every table's columns typed and its times read,
+// then the figures of its first measured column per channel.
+// ChartSvg: the chart of a 65,535-record column in 3 series, as SVG.
+#include "insight/chartmodel.h"
+#include "insight/civiltime.h"
+#include "insight/columnfigures.h"
+#include "insight/svgchart.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr unsigned Records = 65535;
+constexpr unsigned Tables = 8;
+
+std::vector<wxString> wideRecords(unsigned channels)
+{
+    std::vector<wxString> records;
+    records.reserve(Records);
+    const std::int64_t start = DaysFromCivil(2024, 3, 14) * 86400;
+    for (unsigned i = 0; i < Records; ++i) {
+        const std::int64_t at = start + static_cast<std::int64_t>(i) * 37;
+        const double pressure = 120 + 30 * std::sin(i / 900.0);
+        wxString record = wxString::Format("%u\t%s\t%s\tK%u\t%s\t%s\t%s\t%s\t%s\t%s\t150,0\t140,0\t%s\t%s\tIvanov\t%s",
+                                           i + 1, FormatDate(at, DateStyle()), FormatTimeOfDay(at, true),
+                                           i % channels + 1, ColumnFigures::FormatValue(pressure, 1, true),
+                                           ColumnFigures::FormatValue(20 + (i % 50) * 0.7, 1, true),
+                                           ColumnFigures::FormatValue(10 + (i % 30) * 0.11, 2, true),
+                                           ColumnFigures::FormatValue(40 + (i % 20), 1, true),
+                                           ColumnFigures::FormatValue(23.5 + (i % 9) * 0.07, 2, true),
+                                           ColumnFigures::FormatValue(5 + (i % 14), 1, true),
+                                           pressure > 150 ? "Alarm" : "Normal", pressure > 150 ? "yes" : "no",
+                                           i % 1000 == 0 ? "checked" : "");
+        records.push_back(record);
+    }
+    return records;
+}
+
+const wxString Header = "No\tDate\tTime\tChannel\tPressure\tTemperature\tFlow\tHumidity\tVoltage\tCurrent\t"
+                        "Threshold\tPrethreshold\tState\tAlarm\tOperator\tNote";
+
+void TypedColumnsAndFigures(benchmark::State& state)
+{
+    const std::vector<wxString> records = wideRecords(4);
+    std::vector<RecordTable> tables;
+    for (unsigned t = 0; t < Tables; ++t)
+        tables.emplace_back(t + 1, Header, records);
+    std::size_t values = 0;
+    for (auto _ : state) {
+        // The tables come cut into cells, as a reading's are loaded.
+        state.PauseTiming();
+        std::vector<RecordTable> loaded = tables;
+        state.ResumeTiming();
+        for (RecordTable& records : loaded) {
+            const TypedTable table(std::move(records));
+            ColumnChoice choice;
+            choice.column = table.FirstMeasured().value();
+            choice.by = table.FirstSeries();
+            choice.upper = 150;
+            const std::vector<Figures> figures = ColumnFigures::Of(table, choice);
+            values += figures.back().count;
+        }
+    }
+    benchmark::DoNotOptimize(values);
+    state.counters["records"] = Tables * Records;
+}
+BENCHMARK(TypedColumnsAndFigures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void CutIntoCells(benchmark::State& state)
+{
+    const std::vector<wxString> records = wideRecords(4);
+    for (auto _ : state)
+        for (unsigned t = 0; t < Tables; ++t)
+            benchmark::DoNotOptimize(RecordTable(t + 1, Header, records));
+}
+BENCHMARK(CutIntoCells)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ChartSvg(benchmark::State& state)
+{
+    const TypedTable table(RecordTable(1, Header, wideRecords(3)));
+    ColumnChoice choice;
+    choice.column = 4;
+    choice.by = 3;
+    choice.lower = 100;
+    choice.upper = 145;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const ChartModel chart = ChartModel::Build(table, choice, ChartSize{1200, 600});
+        bytes = SvgChart::Write(chart).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["svg_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(ChartSvg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
