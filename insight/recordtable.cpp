@@ -86,7 +86,7 @@ wxString RecordTable::Heading(std::size_t column) const
 wxString RecordTable::Name(std::size_t column) const
 {
     const wxString heading = Heading(column);
-    return heading.empty() ? wxString::Format(_("Column %zu"), column + 1) : heading;
+    return heading.empty() ? wxString::Format(_("Column %lu"), static_cast<unsigned long>(column + 1)) : heading;
 }
 
 std::string_view RecordTable::Cell(std::size_t record, std::size_t column) const
