@@ -104,8 +104,20 @@ bool ReportFile::Write(std::string_view bytes)
     return file.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
+bool ReportFile::HandOver()
+{
+    if (!file.IsOpened() || !file.Close())
+        return false;
+    handedOver = true;
+    return true;
+}
+
 bool ReportFile::Commit()
 {
+    if (handedOver && !tempName.empty()) {
+        const wxLogNull quiet;
+        file.Open(tempName, wxFile::read_write);
+    }
     // A full disk may take the writes into the cache and refuse them only
     // when they go out: flush first, so that a report that did not reach
     // the disk never takes a report's name.

@@ -60,6 +60,14 @@ public:
     // The name the report took on Commit; the target's name before.
     const wxString& FileName() const;
 
+    // For a writer that fills the file by its name rather than through
+    // Write (a library that opens the file itself): closes it here, so
+    // that the writer may open the temporary file (TemporaryName) however
+    // it shares it; Commit opens it again to flush what it holds. False
+    // when it could not be closed.
+    bool HandOver();
+    const wxString& TemporaryName() const { return tempName; }
+
     // Where the written report lies after a Commit that failed once the
     // report was on disk: the target's name with the temporary file's
     // random part before the extension, or the temporary file itself when
@@ -83,6 +91,7 @@ private:
     wxString tempName;
     wxString keptName;
     bool atStart = true;
+    bool handedOver = false;
 };
 
 #endif

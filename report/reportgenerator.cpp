@@ -127,9 +127,7 @@ bool BuildReport(ReportFormater& formater, const ReportLines& lines,
     return BuildReport(formater, lines, tableCount, title, text);
 }
 
-ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
-                          const ReportLines& lines, unsigned tableCount,
-                          const wxDateTime& now)
+ReportOutcome WriteReportFile(const wxString& fileName, const std::function<bool(ReportFile& file)>& write)
 {
     // The outcome tells the caller what went wrong; no log window from here.
     wxLogNull noLog;
@@ -137,10 +135,7 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
     ReportFile file(fileName);
     if (!file.IsOpened())
         return Failure(fileName, wxGetTranslation("Error creating file: ", CatalogName));
-
-    ReportText text([&file](std::string_view piece) { return file.Write(piece); });
-    const bool written = BuildReport(formater, lines, tableCount, ReportTitle(now), text);
-    if (written && file.Commit())
+    if (write(file) && file.Commit())
         return Success(file.FileName());
     ReportOutcome failure = Failure(fileName, wxGetTranslation("Error writing file: ", CatalogName));
     // A report that reached the disk is kept even when its name could not
@@ -149,6 +144,16 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
         failure.message += wxS("\n") + wxGetTranslation("The report was kept in the file ", CatalogName)
             + file.KeptName();
     return failure;
+}
+
+ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
+                          const ReportLines& lines, unsigned tableCount,
+                          const wxDateTime& now)
+{
+    return WriteReportFile(fileName, [&](ReportFile& file) {
+        ReportText text([&file](std::string_view piece) { return file.Write(piece); });
+        return BuildReport(formater, lines, tableCount, ReportTitle(now), text);
+    });
 }
 
 ReportOutcome GenerateReport(const ReportLines& lines, unsigned tableCount,

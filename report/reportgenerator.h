@@ -78,6 +78,13 @@ ReportOutcome WriteReport(ReportFormater& formater, const wxString& fileName,
                           const ReportLines& lines, unsigned tableCount,
                           const wxDateTime& now = wxDateTime::Now());
 
+class ReportFile;
+
+// Writes a report file under `fileName` as WriteReport does, through
+// `write`, which fills the new file and says whether it all went well; the
+// outcome as WriteReport's.
+ReportOutcome WriteReportFile(const wxString& fileName, const std::function<bool(ReportFile& file)>& write);
+
 // Writes the report of the lines a reading collected, in the format of the
 // selection, into the folder; the local time names the file and dates the
 // title.

@@ -15,6 +15,9 @@ packages=(
   libserialport-dev
   # the archive of readings
   libsqlite3-dev
+  # a reading as an Excel workbook; its tests read it back with openpyxl
+  libxlsxwriter-dev
+  python3-openpyxl
   # the archive's server home: libpq to reach PostgreSQL, and the server
   # itself (initdb, pg_ctl, postgres under /usr/lib/postgresql/<version>/bin)
   # for the throwaway clusters the tests start; its own cluster is left alone

@@ -1,6 +1,6 @@
 # Sourced by the scripts that build a library for Windows with the mingw-w64
 # posix toolchain (build-wx-msw.sh, build-sqlite-msw.sh, build-openssl-msw.sh,
-# build-libpq-msw.sh, build-googletest.sh): the version, the place in the
+# build-libpq-msw.sh, build-xlsxwriter-msw.sh, build-googletest.sh): the version, the place in the
 # cache and the reuse of a finished build, the build's log, and Debian's
 # source packages fetched through apt.
 #

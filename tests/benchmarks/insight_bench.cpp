@@ -8,10 +8,19 @@
 // TypedColumnsAndFigures: every table's columns typed and its times read,
 // then the figures of its first measured column per channel.
 // ChartSvg: the chart of a 65,535-record column in 3 series, as SVG.
+// Workbook: the reading as an Excel workbook, its tables made one at a time
+// as an export loads them from the archive; peak_rss_mb is the process's
+// peak, so run it alone for its own (--benchmark_filter=Workbook).
 #include "insight/chartmodel.h"
 #include "insight/civiltime.h"
 #include "insight/columnfigures.h"
 #include "insight/svgchart.h"
+#include "insight/xlsxreport.h"
+
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include <sys/resource.h>
 
 #include <benchmark/benchmark.h>
 
@@ -102,6 +111,31 @@ void ChartSvg(benchmark::State& state)
     state.counters["svg_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(ChartSvg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Workbook(benchmark::State& state)
+{
+    const wxString folder = wxFileName::GetTempDir();
+    // One table's records, given for each table as the archive would load
+    // them: the archive's records, not their making, are the input.
+    const std::vector<wxString> records = wideRecords(4);
+    double bytes = 0;
+    for (auto _ : state) {
+        const ReportOutcome outcome = XlsxReport::Write(
+            Tables, [&](std::size_t index) { return RecordTable(static_cast<unsigned>(index + 1), Header, records); },
+            ReadingSummary(), folder + "/insight_bench.xlsx");
+        if (!outcome.ok) {
+            state.SkipWithError(outcome.message.utf8_str());
+            break;
+        }
+        bytes = static_cast<double>(wxFileName::GetSize(outcome.fileName).ToDouble());
+        wxRemoveFile(outcome.fileName);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["file_mb"] = bytes / 1e6;
+    state.counters["peak_rss_mb"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+BENCHMARK(Workbook)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 
