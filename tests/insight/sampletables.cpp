@@ -28,6 +28,21 @@ std::vector<RecordTable> SampleTables(const char* path)
     return tables;
 }
 
+std::vector<wxString> SampleLines(const char* path)
+{
+    std::vector<wxString> lines;
+    for (const RecordTable& table : SampleTables(path)) {
+        wxString header;
+        for (std::size_t column = 0; column < table.ColumnCount(); ++column)
+            header += (column ? "\t" : "") + table.Heading(column);
+        lines.push_back(header);
+        for (std::size_t record = 0; record < table.RecordCount(); ++record)
+            lines.push_back(table.RecordText(record));
+        lines.emplace_back();
+    }
+    return lines;
+}
+
 RecordTable TableOf(const std::vector<wxString>& lines, unsigned number)
 {
     return RecordTable(number, lines.front(), std::vector<wxString>(lines.begin() + 1, lines.end()));
