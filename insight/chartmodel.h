@@ -51,7 +51,8 @@ public:
         wxString name;   // the series, or the column without one
         wxString legend; // with its unit where series have units of their own
         ChartColour colour;
-        std::vector<Vertex> vertices; // in time order
+        // In time order; a line of one vertex is drawn as a dot.
+        std::vector<Vertex> vertices;
         // The values above the upper and below the lower limit, one mark
         // per pixel column at most.
         std::vector<Vertex> above;

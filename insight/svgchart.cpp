@@ -152,10 +152,17 @@ private:
                 appendNumber(m_out, vertex.y);
                 command = 'L';
             }
-            // A line of one value is a dot.
-            if (line.vertices.size() == 1)
-                m_out += "h0.1";
             m_out += "\"/>\n";
+            // A line of one value is a dot of its colour.
+            if (line.vertices.size() == 1) {
+                m_out += "<circle class=\"single\" r=\"3\" fill=\"";
+                appendEscaped(m_out, line.colour.Hex());
+                m_out += "\" cx=\"";
+                appendNumber(m_out, line.vertices.front().x);
+                m_out += "\" cy=\"";
+                appendNumber(m_out, line.vertices.front().y);
+                m_out += "\"/>\n";
+            }
         }
     }
 
