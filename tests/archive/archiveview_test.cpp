@@ -8,8 +8,6 @@
 #include <wx/filename.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,27 +41,6 @@ std::string tableText(const morva_sim::UnitMemory::Table& table)
     return text;
 }
 
-// What a command prints, from its start.
-std::string output(const std::string& command)
-{
-    std::string out;
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe)
-        return out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        out.append(buffer, n);
-    return out;
-}
-
-std::string quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (const char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 class ArchiveViewTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(sample.Kept()) << sample.Reading().err; }
@@ -93,10 +70,11 @@ TEST_F(ArchiveViewTest, ShowPrintsTheRecordsAsTheUnitWroteThem)
 TEST_F(ArchiveViewTest, ShowAlignsTheCellsUnderTheHeaderOnATerminal)
 {
     // script(1) gives the reader a terminal for its standard output.
-    const std::string reader
-        = std::string(MORVA_CLI_PROGRAM) + " archive show 1 --table 1 --archive " + quoted(file("archive.sqlite"));
-    const std::string command = "timeout -s KILL 60 script -qec " + quoted(reader) + " /dev/null </dev/null";
-    std::string out = output(command);
+    const std::string reader = std::string(MORVA_CLI_PROGRAM) + " archive show 1 --table 1 --archive "
+        + ShellQuoted(file("archive.sqlite"));
+    const std::string command
+        = "timeout -s KILL 60 script -qec " + ShellQuoted(reader) + " /dev/null </dev/null";
+    std::string out = CommandOutput(command);
     out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
     const std::vector<std::string> shown = lines(out);
     ASSERT_EQ(shown.size(), 13u) << out;
@@ -163,7 +141,7 @@ std::string svgSize(const std::string& path)
                                "except E.ParseError:\n"
                                "    print('error'); sys.exit()\n"
                                "print(root.tag.split('}')[-1], root.get('width'), root.get('height'))\n";
-    std::string out = output("python3 -c " + quoted(script) + " " + quoted(path));
+    std::string out = CommandOutput("python3 -c " + ShellQuoted(script) + " " + ShellQuoted(path));
     if (!out.empty() && out.back() == '\n')
         out.pop_back();
     return out;
