@@ -3,8 +3,11 @@
 // chart as SVG; and what it says when asked for what is not there.
 #include "keptsample.h"
 
+#include "tests/support/postgrescluster.h"
+
 #include <gtest/gtest.h>
 
+#include <wx/ffile.h>
 #include <wx/filename.h>
 
 #include <algorithm>
@@ -232,4 +235,38 @@ TEST_F(ArchiveViewTest, WhatIsNotThereFailsWithItsReason)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(written(), before);
+}
+
+TEST_F(ArchiveViewTest, TheArchiveServersReadingIsShownAndCountedAlike)
+{
+    const std::string why = morva_test::PostgresCluster::unavailableReason();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    const morva_test::PostgresCluster cluster;
+    // The sample's reading sent from its file to the server, as a station
+    // that kept it while the server was away does.
+    {
+        wxFFile settings(sample.scratch() / "morva_reporter.ini", "w");
+        ASSERT_TRUE(settings.Write("[archive]\npath=" + sample.scratch() / "archive.sqlite" + "\n"));
+    }
+    const CliRun sync
+        = RunCli(sample.scratch().path(), {"archive", "sync", "--archive", cluster.passwordConnection()});
+    ASSERT_EQ(sync.status, 0) << sync.err;
+
+    const auto onServer = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "archive");
+        arguments.push_back("--archive");
+        arguments.push_back(cluster.passwordConnection());
+        return RunCli(sample.scratch().path(), arguments);
+    };
+    const CliRun shown = onServer({"show", "1"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.err, "") << "read from the server, not from this computer's file";
+    EXPECT_EQ(shown.out, sample.Run({"archive", "show", "1"}).out);
+    const CliRun stats = onServer({"stats", "1", "--table", "2", "--upper", "150"});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    EXPECT_EQ(stats.out, sample.Run({"archive", "stats", "1", "--table", "2", "--upper", "150"}).out);
+    const CliRun missing = onServer({"show", "2"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("The archive holds no reading number 2."), std::string::npos) << missing.err;
 }
