@@ -220,9 +220,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
 
     const bool ofReading = std::any_of(std::begin(ReadingCommands), std::end(ReadingCommands),
                                        [&a](const ReadingCommand& c) { return a.command == c.command; });
-    const std::size_t first = ofReading                                                           ? 3
-        : a.command == Command::ArchiveList || a.command == Command::ArchiveSync ? 2
-                                                                                : 1;
+    const bool ofArchive = a.command == Command::ArchiveList || a.command == Command::ArchiveSync;
+    const std::size_t first = ofReading ? 3 : ofArchive ? 2 : 1;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
         auto value = [&]() -> const std::string& {
