@@ -53,6 +53,19 @@ std::string parseDay(const std::string& text)
     return text;
 }
 
+// The archive's commands that look at one kept reading, by the word that
+// names them.
+struct ReadingCommand {
+    const char* name;
+    CliArguments::Command command;
+};
+const ReadingCommand ReadingCommands[] = {
+    {"export", CliArguments::Command::ArchiveExport},
+    {"show", CliArguments::Command::ArchiveShow},
+    {"stats", CliArguments::Command::ArchiveStats},
+    {"chart", CliArguments::Command::ArchiveChart},
+};
+
 void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
 {
     const std::string what = args.size() > 1 ? args[1] : std::string();
@@ -64,14 +77,27 @@ void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
         a.command = CliArguments::Command::ArchiveSync;
         return;
     }
-    if (what != "export")
-        throw std::invalid_argument("archive needs list, export N or sync");
-    a.command = CliArguments::Command::ArchiveExport;
+    const auto named = std::find_if(std::begin(ReadingCommands), std::end(ReadingCommands),
+                                    [&what](const ReadingCommand& c) { return what == c.name; });
+    if (named == std::end(ReadingCommands))
+        throw std::invalid_argument("archive needs list, export N, show N, stats N, chart N or sync");
+    a.command = named->command;
     const std::string number = args.size() > 2 ? args[2] : std::string();
     if (number.empty() || number.size() > 18
         || !std::all_of(number.begin(), number.end(), [](unsigned char c) { return std::isdigit(c); }))
-        throw std::invalid_argument("archive export needs the number of a kept reading");
+        throw std::invalid_argument("archive " + what + " needs the number of a kept reading");
     a.reading = std::stoll(number);
+}
+
+// The options that archive stats and chart need.
+void checkRequired(const CliArguments& a)
+{
+    const bool measuring = a.command == CliArguments::Command::ArchiveStats
+        || a.command == CliArguments::Command::ArchiveChart;
+    if (measuring && !a.table)
+        throw std::invalid_argument("archive stats and chart need --table T");
+    if (a.command == CliArguments::Command::ArchiveChart && !a.out)
+        throw std::invalid_argument("archive chart needs --out FILE.svg");
 }
 
 } // namespace
@@ -84,6 +110,12 @@ const char* CliArguments::usage()
            "  or:  morva_reporter_cli archive list [--station NAME] [--port PORT] [--since YYYY-MM-DD]\n"
            "                                       [--archive FILE]\n"
            "  or:  morva_reporter_cli archive export N [--format F] [--folder DIR] [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive show N [--table T] [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive stats N --table T [--column C] [--by C] [--lower X]\n"
+           "                                        [--upper X] [--archive FILE]\n"
+           "  or:  morva_reporter_cli archive chart N --table T [--column C] [--by C] [--lower X]\n"
+           "                                        [--upper X] --out FILE.svg [--size WxH]\n"
+           "                                        [--archive FILE]\n"
            "  or:  morva_reporter_cli archive sync [--archive URL]\n"
            "  or:  morva_reporter_cli --help | --version\n"
            "\n"
@@ -97,6 +129,17 @@ const char* CliArguments::usage()
            "                 of a port, or begun on that day or later\n"
            "  archive export N\n"
            "                 write the report of kept reading N and print its path\n"
+           "  archive show N\n"
+           "                 print the records of kept reading N, each table under its header:\n"
+           "                 aligned on a terminal, else separated by tabs as the unit wrote them\n"
+           "  archive stats N\n"
+           "                 the figures of a column of kept reading N, one line per series and\n"
+           "                 one for the whole table: count, minimum and maximum with their\n"
+           "                 times, mean, first and last time; with a limit, the values outside\n"
+           "                 it and the time spent outside\n"
+           "  archive chart N\n"
+           "                 draw a column of kept reading N over time, one line per series,\n"
+           "                 into an SVG file, and print its path\n"
            "  archive sync   send the archive server the readings this computer kept while it\n"
            "                 could not be reached\n"
            "\n"
@@ -116,11 +159,25 @@ const char* CliArguments::usage()
            "                 else MORVA_Reporter/archive.sqlite in the user's data folder);\n"
            "                 a postgresql:// URL or libpq's key=value pairs name an archive server\n"
            "                 instead of url= of [archive], which shares the readings of stations;\n"
-           "                 archive list and export read the server when one is named;\n"
+           "                 archive list, export, show, stats and chart read the server when\n"
+           "                 one is named;\n"
            "                 a password written in it is seen by every user of this computer in\n"
            "                 the process list: keep it in ~/.pgpass (or the file PGPASSFILE names)\n"
            "                 or give service=NAME, a service of ~/.pg_service.conf or PGSERVICEFILE\n"
            "  --no-archive   read, clear: keep no reading in the archive\n"
+           "  --table T      archive show, stats, chart: the table T of the reading, counted from 1\n"
+           "                 (show: every table by default)\n"
+           "  --column C     archive stats, chart: the column of numbers, by its heading or its\n"
+           "                 number counted from 1 (default: the table's first column of numbers)\n"
+           "  --by C         archive stats, chart: the column that splits the values into series,\n"
+           "                 such as a channel (default: the table's first column of series)\n"
+           "  --lower X, --upper X\n"
+           "                 archive stats, chart: the limits the values should stay within\n"
+           "                 (a decimal point or comma)\n"
+           "  --out FILE.svg\n"
+           "                 archive chart: the chart's file; a file of that name is never\n"
+           "                 replaced: the chart gets \"_2\", \"_3\", ... before the extension\n"
+           "  --size WxH     archive chart: the chart's width and height in pixels (default 1200x600)\n"
            "  --only-new     read: take from the archive the records it already holds and read\n"
            "                 only the new ones from the unit\n"
            "  -h, --help     show this help and end\n"
@@ -161,9 +218,10 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
     else
         throw std::invalid_argument("unknown command '" + command + "'");
 
-    const std::size_t first = a.command == Command::ArchiveExport                                     ? 3
-        : a.command == Command::ArchiveList || a.command == Command::ArchiveSync ? 2
-                                                                                : 1;
+    const bool ofReading = std::any_of(std::begin(ReadingCommands), std::end(ReadingCommands),
+                                       [&a](const ReadingCommand& c) { return a.command == c.command; });
+    const bool ofArchive = a.command == Command::ArchiveList || a.command == Command::ArchiveSync;
+    const std::size_t first = ofReading ? 3 : ofArchive ? 2 : 1;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
         auto value = [&]() -> const std::string& {
@@ -174,7 +232,10 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         const bool reading = a.command == Command::Read;
         const bool exporting = a.command == Command::ArchiveExport;
         const bool listing = a.command == Command::ArchiveList;
-        const bool archiving = exporting || listing || a.command == Command::ArchiveSync;
+        const bool showing = a.command == Command::ArchiveShow;
+        const bool measuring = a.command == Command::ArchiveStats || a.command == Command::ArchiveChart;
+        const bool charting = a.command == Command::ArchiveChart;
+        const bool archiving = ofReading || listing || a.command == Command::ArchiveSync;
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;
@@ -196,6 +257,22 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.station = value();
         } else if (opt == "--since" && listing) {
             a.since = parseDay(value());
+        } else if (opt == "--table" && (showing || measuring)) {
+            a.table = value();
+        } else if (opt == "--column" && measuring) {
+            a.column = value();
+        } else if (opt == "--by" && measuring) {
+            a.by = value();
+        } else if (opt == "--lower" && measuring) {
+            a.lower = value();
+        } else if (opt == "--upper" && measuring) {
+            a.upper = value();
+        } else if (opt == "--out" && charting) {
+            a.out = value();
+            if (a.out->empty())
+                throw std::invalid_argument("empty file name for --out");
+        } else if (opt == "--size" && charting) {
+            a.size = value();
         } else if (opt == "--port" && listing) {
             a.port = value();
         } else if (archiving) {
@@ -218,5 +295,6 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             throw std::invalid_argument("unknown option '" + opt + "' for " + command);
         }
     }
+    checkRequired(a);
     return a;
 }

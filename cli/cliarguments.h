@@ -9,7 +9,19 @@
 
 // The command line of the headless reader.
 struct CliArguments {
-    enum class Command { Read, Clear, Ports, ArchiveList, ArchiveExport, ArchiveSync, Help, Version };
+    enum class Command {
+        Read,
+        Clear,
+        Ports,
+        ArchiveList,
+        ArchiveExport,
+        ArchiveShow,
+        ArchiveStats,
+        ArchiveChart,
+        ArchiveSync,
+        Help,
+        Version
+    };
 
     Command command = Command::Help;
     std::optional<std::string> port;
@@ -26,8 +38,19 @@ struct CliArguments {
     std::optional<std::string> archive;
     bool noArchive = false;
     bool onlyNew = false;
-    // archive export: the number of the kept reading.
+    // archive export, show, stats and chart: the number of the kept reading.
     long long reading = 0;
+    // archive show, stats and chart: the table (counted from 1), the column
+    // and the series column (a heading or a number counted from 1), the
+    // limits, and the chart's file and size, as given: the command checks
+    // them against the reading.
+    std::optional<std::string> table;
+    std::optional<std::string> column;
+    std::optional<std::string> by;
+    std::optional<std::string> lower;
+    std::optional<std::string> upper;
+    std::optional<std::string> out;
+    std::optional<std::string> size;
     // archive list: only the readings of this station, of the port in
     // `port`, begun on this day (YYYY-MM-DD, local time) or later.
     std::optional<std::string> station;

@@ -11,6 +11,9 @@ int CommandClear(const CliArguments& args, const CliSettings& settings);
 int CommandPorts(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveList(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveExport(const CliArguments& args, const CliSettings& settings);
+int CommandArchiveShow(const CliArguments& args, const CliSettings& settings);
+int CommandArchiveStats(const CliArguments& args, const CliSettings& settings);
+int CommandArchiveChart(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveSync(const CliArguments& args, const CliSettings& settings);
 
 #endif

@@ -34,6 +34,9 @@ const CommandEntry Commands[] = {
     {CliArguments::Command::Ports, CommandPorts},
     {CliArguments::Command::ArchiveList, CommandArchiveList},
     {CliArguments::Command::ArchiveExport, CommandArchiveExport},
+    {CliArguments::Command::ArchiveShow, CommandArchiveShow},
+    {CliArguments::Command::ArchiveStats, CommandArchiveStats},
+    {CliArguments::Command::ArchiveChart, CommandArchiveChart},
     {CliArguments::Command::ArchiveSync, CommandArchiveSync},
 };
 

@@ -9,7 +9,9 @@ RecordTable KeptRecordTable::Load(const ReadingArchive& archive, std::int64_t re
 {
     if (table.kept < 0 || table.kept > 0xFFFF)
         throw ArchiveError(_("the archive is damaged"));
-    return RecordTable(table.number, table.header,
+    // The archive counts a reading's tables from 0, as the unit does; a
+    // RecordTable from 1, as the operator does.
+    return RecordTable(table.number + 1, table.header,
                        archive.Records(reading, table.number, static_cast<unsigned>(table.kept)));
 }
 

@@ -38,6 +38,9 @@ packages=(
   xauth
   # the window closes itself cleanly on SIGTERM through GLib's main loop
   libglib2.0-dev
+  # a real browser (headless) draws the headless reader's SVG charts in the
+  # tests (tests/archive/chartbrowser_test.cpp)
+  chromium
 )
 packages+=("$@")
 

@@ -4,11 +4,11 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
-namespace {
-
-std::string quoted(const std::string& text)
+std::string ShellQuoted(const std::string& text)
 {
     std::string out = "'";
     for (const char c : text)
@@ -16,17 +16,27 @@ std::string quoted(const std::string& text)
     return out + "'";
 }
 
-} // namespace
+std::string CommandOutput(const std::string& command)
+{
+    std::string out;
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        out.append(buffer, n);
+    return out;
+}
 
 CliRun RunCli(const wxString& workingDirectory, const std::vector<std::string>& arguments)
 {
     ScratchFolder output;
-    std::string command = "cd " + quoted(workingDirectory.utf8_string()) + " && exec timeout -s KILL 60 "
-        + quoted(MORVA_CLI_PROGRAM);
+    std::string command = "cd " + ShellQuoted(workingDirectory.utf8_string()) + " && exec timeout -s KILL 60 "
+        + ShellQuoted(MORVA_CLI_PROGRAM);
     for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
-    command += " >" + quoted((output / "out").utf8_string()) + " 2>" + quoted((output / "err").utf8_string())
-        + " </dev/null";
+        command += " " + ShellQuoted(argument);
+    command += " >" + ShellQuoted((output / "out").utf8_string()) + " 2>"
+        + ShellQuoted((output / "err").utf8_string()) + " </dev/null";
     const int raw = std::system(command.c_str());
 
     CliRun run;

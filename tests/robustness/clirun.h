@@ -19,4 +19,9 @@ struct CliRun {
 // most a minute.
 CliRun RunCli(const wxString& workingDirectory, const std::vector<std::string>& arguments);
 
+// A word quoted for the shell.
+std::string ShellQuoted(const std::string& text);
+// What a shell command prints on its standard output.
+std::string CommandOutput(const std::string& command);
+
 #endif
