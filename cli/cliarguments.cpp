@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const Formats[] = {"rtf", "html", "txt", "csv"};
+const char* const Formats[] = {"rtf", "html", "txt", "csv", "xlsx"};
 const int BaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 
 int parseBaud(const std::string& text)
@@ -24,11 +24,11 @@ int parseFormat(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(Formats)); ++i) {
         if (text == Formats[i])
             return i;
     }
-    throw std::invalid_argument("invalid format '" + text + "' (use rtf, html, txt or csv)");
+    throw std::invalid_argument("invalid format '" + text + "' (use rtf, html, txt, csv or xlsx)");
 }
 
 morva_velox::Pace parsePace(const std::string& text)
@@ -110,6 +110,7 @@ const char* CliArguments::usage()
            "  or:  morva_reporter_cli archive list [--station NAME] [--port PORT] [--since YYYY-MM-DD]\n"
            "                                       [--archive FILE]\n"
            "  or:  morva_reporter_cli archive export N [--format F] [--folder DIR] [--archive FILE]\n"
+           "                      [--table T] [--since WHEN] [--until WHEN] [--series NAME]\n"
            "  or:  morva_reporter_cli archive show N [--table T] [--archive FILE]\n"
            "  or:  morva_reporter_cli archive stats N --table T [--column C] [--by C] [--lower X]\n"
            "                                        [--upper X] [--archive FILE]\n"
@@ -147,7 +148,8 @@ const char* CliArguments::usage()
            "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
            "                 (default: the port of morva_reporter.ini in this directory)\n"
            "  --baud RATE    4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)\n"
-           "  --format F     read: report format rtf, html, txt or csv (default rtf)\n"
+           "  --format F     read, archive export: report format rtf, html, txt, csv or xlsx (an Excel\n"
+           "                 workbook with typed cells and the reading's facts; default rtf)\n"
            "  --folder DIR   read: folder for the report (default: the folder of morva_reporter.ini)\n"
            "  --open         read: open the report with the desktop's default application\n"
            "  --trace FILE   write every packet sent and received to FILE\n"
@@ -165,8 +167,14 @@ const char* CliArguments::usage()
            "                 the process list: keep it in ~/.pgpass (or the file PGPASSFILE names)\n"
            "                 or give service=NAME, a service of ~/.pg_service.conf or PGSERVICEFILE\n"
            "  --no-archive   read, clear: keep no reading in the archive\n"
-           "  --table T      archive show, stats, chart: the table T of the reading, counted from 1\n"
-           "                 (show: every table by default)\n"
+           "  --table T      archive show, stats, chart, export: the table T of the reading, counted\n"
+           "                 from 1 (show, export: every table by default)\n"
+           "  --since WHEN, --until WHEN\n"
+           "                 archive export: only the records from, and up to, a date (YYYY-MM-DD\n"
+           "                 or as the unit writes dates) or a date and a time (\"2024-03-14 08:25\"),\n"
+           "                 by the records' own dates and times; a date alone is its whole day\n"
+           "  --series NAME  archive export: only the records of a series (a channel), by each\n"
+           "                 table's first series column\n"
            "  --column C     archive stats, chart: the column of numbers, by its heading or its\n"
            "                 number counted from 1 (default: the table's first column of numbers)\n"
            "  --by C         archive stats, chart: the column that splits the values into series,\n"
@@ -257,7 +265,13 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
             a.station = value();
         } else if (opt == "--since" && listing) {
             a.since = parseDay(value());
-        } else if (opt == "--table" && (showing || measuring)) {
+        } else if (opt == "--since" && exporting) {
+            a.since = value();
+        } else if (opt == "--until" && exporting) {
+            a.until = value();
+        } else if (opt == "--series" && exporting) {
+            a.series = value();
+        } else if (opt == "--table" && (showing || measuring || exporting)) {
             a.table = value();
         } else if (opt == "--column" && measuring) {
             a.column = value();

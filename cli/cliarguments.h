@@ -26,7 +26,7 @@ struct CliArguments {
     Command command = Command::Help;
     std::optional<std::string> port;
     int baud = 9600;
-    int format = 0; // 0 RTF, 1 HTML, 2 TXT, 3 CSV
+    int format = 0; // 0 RTF, 1 HTML, 2 TXT, 3 CSV, 4 XLSX
     std::optional<std::string> folder;
     std::optional<std::string> trace;
     // Unless given, the settings file's pace.
@@ -55,6 +55,10 @@ struct CliArguments {
     // `port`, begun on this day (YYYY-MM-DD, local time) or later.
     std::optional<std::string> station;
     std::optional<std::string> since;
+    // archive export: only the records from `since` up to `until` (a date,
+    // or a date and a time, of the records' own clock), of this series.
+    std::optional<std::string> until;
+    std::optional<std::string> series;
 
     // Parses the arguments after the program name; throws
     // std::invalid_argument with a message for the operator on a usage error.

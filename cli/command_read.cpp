@@ -15,6 +15,7 @@
 #include "buslib/protocol/serialportveloxprotocol.h"
 #include "reading/memoryreader.h"
 #include "reading/portopenfailure.h"
+#include "insight/readingreport.h"
 #include "report/reportgenerator.h"
 
 #include <wx/intl.h>
@@ -67,6 +68,7 @@ int readUnit(const CliArguments& args, const CliSettings& settings, const Chosen
     ReadingRecorder recorder = archives.file.empty() && archives.server.empty()
         ? ReadingRecorder()
         : ReadingRecorder(archives.file, facts, outbox);
+    const wxDateTime started = wxDateTime::Now();
     TerminalHost host(stderr, ::isatty(STDERR_FILENO) != 0, g_interrupts, [&](bool ok) {
         if (!ok)
             return;
@@ -74,9 +76,14 @@ int readUnit(const CliArguments& args, const CliSettings& settings, const Chosen
         // is this very report.
         const wxDateTime ended = recorder.Ended();
         const wxArrayString lines = reader->GetReportLines();
-        const ReportOutcome outcome
-            = GenerateReport(ReportLines(lines.begin(), lines.end()), reader->GetTableCount(), args.format, folder,
-                             ended.IsValid() ? ended : wxDateTime::Now());
+        ReadingSummary reading;
+        reading.facts = facts;
+        reading.started = started;
+        reading.ended = ended.IsValid() ? ended : wxDateTime::Now();
+        reading.end = g_interrupts.load() > 0 ? ReadingEnd::Cancelled : ReadingEnd::Complete;
+        const ReportOutcome outcome = ReadingReport::Make(ReportLines(lines.begin(), lines.end()),
+                                                          reader->GetTableCount(), args.format, folder,
+                                                          reading.ended, reading);
         if (AnnounceReport(outcome, args.open))
             result = ExitOk;
     });
