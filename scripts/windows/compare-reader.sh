@@ -2,7 +2,9 @@
 # Reads the simulated unit with the Linux reader (on the unit's
 # pseudo-terminal) and with the Windows reader under Wine (on COM1, which
 # Wine maps to the same pseudo-terminal), in every report format, and fails
-# unless each pair of reports is the same apart from the time in the title.
+# unless each pair of reports is the same apart from the time in the title;
+# the Excel workbooks, read back with openpyxl, must hold the same table
+# sheets (their "Reading" sheets tell each its own port and station).
 #
 # Both keep their readings in an archive: the Linux reader in OUTDIR, the
 # Windows reader in its default place under Wine's %LOCALAPPDATA%. Last, the
@@ -21,9 +23,14 @@ outdir=$4
 rm -rf "$outdir"
 mkdir -p "$outdir/linux" "$outdir/windows"
 
-# The title is "Report on <date> <time> - MORVA_Reporter" in every format.
+# The title is "Report on <date> <time> - MORVA_Reporter" in every format;
+# a workbook is compared by what openpyxl reads in its table sheets.
 normalised() {
-  perl -pe 's/Report on .*? - MORVA_Reporter/Report on TIME - MORVA_Reporter/g' "$1"
+  case "$1" in
+    *.xlsx) /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../../tests/insight/read_workbook.py" "$1" |
+      grep -v -e $'^sheet\tReading$' -e $'\tReading\t' ;;
+    *) perl -pe 's/Report on .*? - MORVA_Reporter/Report on TIME - MORVA_Reporter/g' "$1" ;;
+  esac
 }
 
 only_report() {
@@ -33,7 +40,7 @@ only_report() {
 }
 
 status=0
-for format in rtf html txt csv; do
+for format in rtf html txt csv xlsx; do
   rm -f "$outdir"/linux/* "$outdir"/windows/*
   (cd "$outdir/linux" && "$linux_cli" read --port "$pty" --baud 115200 --format "$format" --folder . \
     --archive "$outdir/linux.sqlite" \
