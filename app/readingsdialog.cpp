@@ -1,5 +1,6 @@
 #include "app/readingsdialog.h"
 
+#include "app/readingsfilterbar.h"
 #include "app/readingslist.h"
 #include "archive/archiveloader.h"
 #include "archive/readingarchive.h"
@@ -20,6 +21,7 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& 
     m_server.place = places.server;
 
     m_status = new wxStaticText(this, ID_Status, wxString());
+    m_filter = new ReadingsFilterBar(this, ID_Filter);
     m_list = new ReadingsList(this, ID_List);
     auto* make = new wxButton(this, ID_MakeReport, _("Make report"));
     auto* close = new wxButton(this, wxID_CANCEL, _("Close"));
@@ -32,6 +34,7 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& 
     buttons->Add(close, 0, wxALL, 3);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(m_status, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 6);
+    column->Add(m_filter, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 6);
     column->Add(m_list, 1, wxEXPAND | wxALL, 6);
     column->Add(buttons, 0, wxEXPAND | wxALL, 3);
     SetSizer(column);
@@ -39,6 +42,7 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& 
     Bind(wxEVT_BUTTON, &ReadingsDialog::OnMakeReport, this, ID_MakeReport);
     m_list->Bind(wxEVT_LIST_ITEM_SELECTED, &ReadingsDialog::OnSelectionChanged, this);
     m_list->Bind(wxEVT_LIST_ITEM_DESELECTED, &ReadingsDialog::OnSelectionChanged, this);
+    Bind(wxEVT_CHOICE, &ReadingsDialog::OnFilter, this, ID_Filter);
 
     m_list->ShowRows(&m_file.rows);
     Load(m_file);
@@ -92,15 +96,16 @@ void ReadingsDialog::OnRows(Source& source, const std::vector<ReadingSummary>& r
 {
     for (const ReadingSummary& reading : rows)
         source.rows.Add(reading);
+    if (m_shown == &source) {
+        for (const ReadingSummary& reading : rows)
+            m_filter->Offer(reading);
+    }
     if (&source == &m_server && m_shown != &m_server) {
         ShowSource(m_server);
         return;
     }
     if (m_shown == &source) {
-        if (m_list->GetItemCount() == 0)
-            m_list->ShowRows(&source.rows); // and selects the first
-        else
-            m_list->Grew();
+        m_list->Grew(); // and selects the first line, when none is
         UpdateButton();
     }
 }
@@ -118,7 +123,10 @@ void ReadingsDialog::OnListed(Source& source, const wxString& failure)
 void ReadingsDialog::ShowSource(Source& source)
 {
     m_shown = &source;
-    m_list->ShowRows(&source.rows);
+    m_filter->Forget();
+    for (std::size_t row = 0; row < source.rows.Count(); ++row)
+        m_filter->Offer(source.rows.Summary(row));
+    m_list->ShowRows(&source.rows, m_filter->Filter());
     UpdateStatus();
     UpdateButton();
 }
@@ -159,17 +167,23 @@ void ReadingsDialog::UpdateStatus()
 
 void ReadingsDialog::UpdateButton()
 {
-    FindWindow(ID_MakeReport)->Enable(!m_linesLoader && m_list->Selected() >= 0);
+    FindWindow(ID_MakeReport)->Enable(!m_linesLoader && m_list->SelectedRow().has_value());
 }
 
 void ReadingsDialog::OnSelectionChanged(wxListEvent&) { UpdateButton(); }
 
+void ReadingsDialog::OnFilter(wxCommandEvent&)
+{
+    m_list->Filter(m_filter->Filter());
+    UpdateButton();
+}
+
 void ReadingsDialog::OnMakeReport(wxCommandEvent&)
 {
-    const long row = m_list->Selected();
-    if (m_linesLoader || row < 0 || static_cast<std::size_t>(row) >= m_shown->rows.Count())
+    const std::optional<std::size_t> row = m_list->SelectedRow();
+    if (m_linesLoader || !row || *row >= m_shown->rows.Count())
         return;
-    const ReadingSummary reading = m_shown->rows.Summary(static_cast<std::size_t>(row));
+    const ReadingSummary reading = m_shown->rows.Summary(*row);
     m_linesFailure.clear();
     const wxString place = m_shown->place;
     m_linesLoader = ArchiveLoader::ReadLines(

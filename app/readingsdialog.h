@@ -13,6 +13,7 @@
 #include <vector>
 
 class ArchiveLoader;
+class ReadingsFilterBar;
 class ReadingsList;
 class wxListEvent;
 class wxStaticText;
@@ -24,7 +25,7 @@ class wxStaticText;
 // stays usable while a server is slow or stalled, and closes at once.
 class ReadingsDialog : public wxDialog {
 public:
-    enum { ID_List = 1, ID_MakeReport = 2, ID_Status = 3 };
+    enum { ID_List = 1, ID_MakeReport = 2, ID_Status = 3, ID_Filter = 4 };
 
     // Writes the report of `reading`, read as `lines`; on the window's thread.
     using MakeReport = std::function<void(const ReadingSummary& reading, const ReportLines& lines)>;
@@ -62,6 +63,7 @@ private:
     void OnLines(const ReadingSummary& reading, const ReportLines& lines);
     void OnLinesFailed(const wxString& place, const wxString& failure);
     void OnSelectionChanged(wxListEvent& event);
+    void OnFilter(wxCommandEvent& event);
     void UpdateStatus();
     void UpdateButton();
 
@@ -74,6 +76,7 @@ private:
     wxString m_linesFailure;
     wxString m_statusText;
     wxStaticText* m_status = nullptr;
+    ReadingsFilterBar* m_filter = nullptr;
     ReadingsList* m_list = nullptr;
 };
 
