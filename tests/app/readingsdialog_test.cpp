@@ -6,15 +6,24 @@
 #include "app/readingsdialog.h"
 #include "app/readingsfilterbar.h"
 #include "app/readingslist.h"
+#include "app/tablepage.h"
+#include "app/chartpanel.h"
+#include "app/figureslist.h"
 #include "archive/filearchive.h"
 #include "archive/readingrows.h"
 #include "archive/readinguuid.h"
 #include "tools/unitsim/unitmemory.h"
 
 #include <wx/checkbox.h>
+#include <wx/filedlg.h>
+#include <wx/ffile.h>
+#include <wx/filename.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/choice.h>
 #include <wx/datectrl.h>
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
 #include <wx/renderer.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
@@ -91,6 +100,7 @@ protected:
     }
 
     ReadingsList& List() const { return Find<ReadingsList>(ReadingsDialog::ID_List); }
+    wxNotebook& Tables() const { return Find<wxNotebook>(ReadingsDialog::ID_Tables); }
 
     // The texts of one column, line by line.
     std::vector<wxString> Column(ReadingRows::Column column) const
@@ -256,4 +266,291 @@ TEST_F(ReadingsDialogTest, EveryHeadingFitsBesideItsSortArrowInEveryLanguage)
         dialog = nullptr;
         ASSERT_TRUE(PumpUntil([] { return LiveTopLevelWindows() == 0; }));
     }
+}
+
+// --- a reading's tables
+
+namespace {
+
+TablePage& Page(const ReadingsDialog& dialog, std::size_t index)
+{
+    auto* tables = dynamic_cast<wxNotebook*>(dialog.FindWindow(ReadingsDialog::ID_Tables));
+    EXPECT_NE(tables, nullptr);
+    EXPECT_LT(index, tables->GetPageCount());
+    return *dynamic_cast<TablePage*>(tables->GetPage(index));
+}
+
+} // namespace
+
+class ReadingTablesTest : public ReadingsDialogTest {
+protected:
+    void SetUp() override
+    {
+        const auto archive = Archive();
+        Keep(*archive, morva_sim::UnitMemory::loadFromFile(MORVA_SAMPLE_MEMORY), Facts("north", "COM1"),
+             wxDateTime(14, wxDateTime::Mar, 2024, 8, 0, 0));
+    }
+
+    // Opens the dialog on the sample's reading and turns to its second
+    // table, the wide Russian one.
+    TablePage& OpenWide()
+    {
+        Open();
+        EXPECT_EQ(Tables().GetPageCount(), 3u);
+        Tables().SetSelection(1);
+        return Page(*dialog, 1);
+    }
+
+    static void Send(wxWindow& window, wxEventType type, int x, int y)
+    {
+        wxMouseEvent event(type);
+        event.SetEventObject(&window);
+        event.m_x = x;
+        event.m_y = y;
+        event.m_leftDown = type != wxEVT_LEFT_UP;
+        window.GetEventHandler()->ProcessEvent(event);
+    }
+
+    static void PressEscape(wxWindow& window)
+    {
+        wxKeyEvent key(wxEVT_CHAR_HOOK);
+        key.m_keyCode = WXK_ESCAPE;
+        key.SetEventObject(&window);
+        window.GetEventHandler()->ProcessEvent(key);
+    }
+
+    static wxString Figure(const TablePage& page, long line, int column)
+    {
+        auto* figures = dynamic_cast<wxListCtrl*>(page.FindWindow(TablePage::ID_Figures));
+        return figures ? figures->GetItemText(line, column) : wxString();
+    }
+    static int FigureLines(const TablePage& page)
+    {
+        return dynamic_cast<wxListCtrl*>(page.FindWindow(TablePage::ID_Figures))->GetItemCount();
+    }
+};
+
+TEST_F(ReadingTablesTest, EachTableHasAPageWithItsRecordsFiguresAndChart)
+{
+    TablePage& page = OpenWide();
+    EXPECT_EQ(Tables().GetPageText(0), "Table 1");
+    EXPECT_EQ(Tables().GetPageText(2), "Table 3");
+
+    // The records, in columns named by their headings.
+    auto& grid = dynamic_cast<wxListCtrl&>(*page.FindWindow(TablePage::ID_Grid));
+    EXPECT_TRUE(grid.HasFlag(wxLC_VIRTUAL));
+    EXPECT_EQ(grid.GetItemCount(), 12);
+    EXPECT_EQ(grid.GetColumnCount(), 16);
+    wxListItem heading;
+    heading.SetMask(wxLIST_MASK_TEXT);
+    grid.GetColumn(4, heading);
+    EXPECT_EQ(heading.GetText(), wxString::FromUTF8("Давление, кПа"));
+    EXPECT_EQ(grid.GetItemText(3, 4), "158,0");
+
+    // The first measured column, by channel.
+    const ColumnChoice& choice = page.Choice();
+    EXPECT_EQ(page.Table().Records().Name(choice.column), wxString::FromUTF8("Давление, кПа"));
+    ASSERT_TRUE(choice.by.has_value());
+    EXPECT_EQ(page.Table().Records().Name(*choice.by), wxString::FromUTF8("Канал"));
+    const ChartModel& chart = page.Chart().Model();
+    EXPECT_EQ(chart.Nothing(), wxString());
+    ASSERT_EQ(chart.Lines().size(), 4u);
+    EXPECT_FALSE(chart.Lines()[0].vertices.empty());
+    EXPECT_EQ(chart.Width(), page.Chart().GetClientSize().x);
+
+    // A line per channel and one for the whole table.
+    ASSERT_EQ(FigureLines(page), 5);
+    EXPECT_EQ(Figure(page, 0, FiguresList::Series), wxString::FromUTF8("К2"));
+    EXPECT_EQ(Figure(page, 4, FiguresList::Series), "Whole table");
+    EXPECT_EQ(Figure(page, 4, FiguresList::Count), "12");
+    EXPECT_EQ(Figure(page, 4, FiguresList::Maximum), "158,0");
+    EXPECT_EQ(Figure(page, 4, FiguresList::MaximumAt), "14.03.2024 13:43:34");
+    EXPECT_EQ(Figure(page, 4, FiguresList::Outside), "");
+
+    // A limit: the values above it counted, the limit drawn.
+    auto& upper = dynamic_cast<wxTextCtrl&>(*page.FindWindow(TablePage::ID_Upper));
+    upper.SetValue("150");
+    EXPECT_EQ(page.Choice().upper, 150.0);
+    EXPECT_EQ(Figure(page, 4, FiguresList::Outside), "1");
+    EXPECT_EQ(page.Chart().Model().Limits().size(), 1u);
+    upper.SetValue("150,5x"); // not a number: no limit
+    EXPECT_FALSE(page.Choice().upper.has_value());
+    EXPECT_EQ(Figure(page, 4, FiguresList::Outside), "");
+
+    // Under the pointer: the nearest record's series, value and time.
+    const ChartModel::Vertex& vertex = page.Chart().Model().Lines()[0].vertices[0];
+    const wxString told = page.Chart().Describe(vertex.x, vertex.y + 2);
+    EXPECT_EQ(told, wxString::FromUTF8("К2: 113,2 at 14.03.2024 10:14:40")) << told;
+    EXPECT_EQ(page.Chart().Describe(vertex.x, vertex.y + 200), "");
+    Send(page.Chart(), wxEVT_MOTION, static_cast<int>(vertex.x), static_cast<int>(vertex.y));
+    EXPECT_EQ(page.ChartStatus(), told);
+}
+
+TEST_F(ReadingTablesTest, ADragZoomsToItsTimesAndEscapeOrTheButtonZoomsOut)
+{
+    TablePage& page = OpenWide();
+    ChartPanel& chart = page.Chart();
+    const std::int64_t from = chart.Model().From();
+    const std::int64_t to = chart.Model().To();
+    const ChartModel::Rect plot = chart.Model().Plot();
+    const int left = static_cast<int>(plot.left + plot.width / 4);
+    const int right = static_cast<int>(plot.left + plot.width / 2);
+
+    const auto drag = [&] {
+        Send(chart, wxEVT_LEFT_DOWN, right, static_cast<int>(plot.top + 10));
+        Send(chart, wxEVT_MOTION, left, static_cast<int>(plot.top + 20));
+        Send(chart, wxEVT_LEFT_UP, left, static_cast<int>(plot.top + 20));
+    };
+    drag();
+    ASSERT_TRUE(chart.IsZoomed());
+    EXPECT_GT(chart.Model().From(), from);
+    EXPECT_LT(chart.Model().To(), to);
+    EXPECT_EQ(page.Choice().from, chart.Model().From());
+    EXPECT_EQ(page.Choice().to, chart.Model().To());
+    // The figures follow the range drawn.
+    const long zoomedCount = wxAtol(Figure(page, FigureLines(page) - 1, FiguresList::Count));
+    EXPECT_LT(zoomedCount, 12);
+    EXPECT_GT(zoomedCount, 0);
+
+    PressEscape(chart);
+    EXPECT_FALSE(chart.IsZoomed());
+    EXPECT_EQ(chart.Model().From(), from);
+    EXPECT_EQ(chart.Model().To(), to);
+    EXPECT_EQ(Figure(page, FigureLines(page) - 1, FiguresList::Count), "12");
+
+    drag();
+    EXPECT_TRUE(chart.IsZoomed());
+    Click(page.FindWindow(TablePage::ID_ZoomOut));
+    EXPECT_FALSE(chart.IsZoomed());
+
+    // A click is no drag.
+    Send(chart, wxEVT_LEFT_DOWN, left, static_cast<int>(plot.top + 10));
+    Send(chart, wxEVT_LEFT_UP, left + 1, static_cast<int>(plot.top + 10));
+    EXPECT_FALSE(chart.IsZoomed());
+}
+
+TEST_F(ReadingTablesTest, TheChartIsSavedAsSvgOrPngNeverOverAnotherFile)
+{
+    TablePage& page = OpenWide();
+    TempDir out;
+    const wxString svg = page.SaveChart(out.path() + "/pressure.svg");
+    EXPECT_EQ(svg, out.path() + "/pressure.svg");
+    EXPECT_TRUE(ReadText(svg).StartsWith("<?xml"));
+    EXPECT_NE(ReadText(svg).Find(wxString::FromUTF8("Давление, кПа")), wxNOT_FOUND);
+
+    // Through the file dialog, as the operator saves it.
+    const wxString png = out.path() + "/pressure.png";
+    wxTEST_DIALOG(Click(page.FindWindow(TablePage::ID_SaveChart)), wxExpectModal<wxFileDialog>(png));
+    ASSERT_TRUE(wxFileName::FileExists(png)) << page.ChartStatus();
+    wxImage::AddHandler(new wxPNGHandler);
+    wxImage picture;
+    ASSERT_TRUE(picture.LoadFile(png, wxBITMAP_TYPE_PNG));
+    EXPECT_EQ(picture.GetWidth(), page.Chart().Model().Width());
+    EXPECT_EQ(picture.GetHeight(), page.Chart().Model().Height());
+    EXPECT_EQ(page.ChartStatus(), "The chart was saved in " + png);
+    // Drawn: not all of it the background.
+    const wxImage::RGBValue line(page.Chart().Model().Lines()[0].colour.red,
+                                 page.Chart().Model().Lines()[0].colour.green,
+                                 page.Chart().Model().Lines()[0].colour.blue);
+    bool drawn = false;
+    for (int y = 0; y < picture.GetHeight() && !drawn; ++y) {
+        for (int x = 0; x < picture.GetWidth() && !drawn; ++x)
+            drawn = picture.GetRed(x, y) == line.red && picture.GetGreen(x, y) == line.green
+                && picture.GetBlue(x, y) == line.blue;
+    }
+    EXPECT_TRUE(drawn);
+
+    // Again under the same names: beside them, never over them.
+    const wxString before = ReadText(svg);
+    EXPECT_EQ(page.SaveChart(out.path() + "/pressure.svg"), out.path() + "/pressure_2.svg");
+    EXPECT_EQ(page.SaveChart(png), out.path() + "/pressure_2.png");
+    EXPECT_EQ(ReadText(svg), before);
+    // A name without an extension takes the one of the format chosen.
+    wxTEST_DIALOG(Click(page.FindWindow(TablePage::ID_SaveChart)),
+                  wxExpectModal<wxFileDialog>(out.path() + "/plain"));
+    EXPECT_TRUE(wxFileName::FileExists(out.path() + "/plain.png"));
+
+    // A folder that is not there: the operator is told, nothing is written.
+    std::vector<ShownMessage> shown;
+    wxString written = "not yet";
+    wxTEST_DIALOG(written = page.SaveChart(out.path() + "/no such folder/chart.png"), ExpectMessage(shown));
+    EXPECT_EQ(written, "");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Cannot write " + out.path() + "/no such folder/chart.png.");
+}
+
+TEST_F(ReadingTablesTest, AColumnsKindChangedByTheOperatorIsFollowedByTheChoicesFiguresAndChart)
+{
+    TablePage& page = OpenWide();
+    const std::size_t pressure = page.Choice().column;
+    auto& kind = dynamic_cast<wxChoice&>(*page.FindWindow(TablePage::ID_Kind));
+    auto& column = dynamic_cast<wxChoice&>(*page.FindWindow(TablePage::ID_Column));
+    EXPECT_EQ(kind.GetStringSelection(), ColumnKindText(ColumnKind::Number));
+
+    const auto choose = [&](ColumnKind chosen) {
+        kind.SetStringSelection(ColumnKindText(chosen));
+        wxCommandEvent event(wxEVT_CHOICE, TablePage::ID_Kind);
+        event.SetEventObject(&kind);
+        kind.GetEventHandler()->ProcessEvent(event);
+    };
+    choose(ColumnKind::Text);
+    EXPECT_EQ(page.Table().Kind(pressure), ColumnKind::Text);
+    EXPECT_NE(page.Chart().Model().Nothing(), wxString());
+    EXPECT_TRUE(page.Chart().Model().Lines().empty());
+    EXPECT_TRUE(column.GetString(static_cast<unsigned>(pressure)).EndsWith("(" + ColumnKindText(ColumnKind::Text) + ")"));
+    EXPECT_EQ(Figure(page, FigureLines(page) - 1, FiguresList::Count), "0");
+
+    choose(ColumnKind::Number);
+    EXPECT_EQ(page.Chart().Model().Nothing(), wxString());
+    EXPECT_EQ(page.Chart().Model().Lines().size(), 4u);
+    EXPECT_EQ(Figure(page, FigureLines(page) - 1, FiguresList::Count), "12");
+
+    // Another column chosen: its own kind is the one offered.
+    column.SetSelection(0);
+    wxCommandEvent event(wxEVT_CHOICE, TablePage::ID_Column);
+    event.SetEventObject(&column);
+    column.GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(page.Choice().column, 0u);
+    EXPECT_EQ(kind.GetStringSelection(), ColumnKindText(page.Table().Kind(0)));
+}
+
+TEST_F(ReadingsDialogTest, ATableWithoutDatesTellsWhyThereIsNoChart)
+{
+    Keep(*Archive(), OneTable("No.\tValue", {"1\t2,5", "2\t3,5", "3\t2,0"}), Facts("north", "COM1"),
+         wxDateTime(14, wxDateTime::Mar, 2024, 8, 0, 0));
+    Open();
+    TablePage& page = Page(*dialog, 0);
+    const ChartModel& chart = page.Chart().Model();
+    EXPECT_EQ(chart.Nothing(), "The records have no dates: there is nothing to draw over time.");
+    EXPECT_TRUE(chart.Lines().empty());
+    EXPECT_EQ(page.Chart().GetToolTipText(), chart.Nothing());
+    // Its figures all the same.
+    auto& figures = dynamic_cast<wxListCtrl&>(*page.FindWindow(TablePage::ID_Figures));
+    ASSERT_EQ(figures.GetItemCount(), 1);
+    EXPECT_EQ(figures.GetItemText(0, FiguresList::Maximum), "3,5");
+}
+
+TEST_F(ReadingsDialogTest, TheTablesFollowTheReadingChosenAndTellWhyTheyCannotBeRead)
+{
+    {
+        const auto archive = Archive();
+        Keep(*archive, OneTable("No.\tValue", {"1\t1", "2\t2"}), Facts("north", "COM1"),
+             wxDateTime(14, wxDateTime::Mar, 2024, 8, 0, 0));
+        Keep(*archive, OneTable("No.\tValue", {"1\t1", "2\t2", "3\t3"}), Facts("south", "COM1"),
+             wxDateTime(15, wxDateTime::Mar, 2024, 8, 0, 0));
+    }
+    Open();
+    const auto records = [&] { return Page(*dialog, 0).Table().RecordCount(); };
+    EXPECT_EQ(records(), 3u); // the newest, chosen first
+    List().SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    ASSERT_TRUE(PumpUntil([&] { return !dialog->IsWaiting(); }));
+    EXPECT_EQ(records(), 2u);
+
+    // The archive spoilt meanwhile: the tables say why they are missing.
+    ASSERT_TRUE(wxFFile(ArchivePath(), "wb").Write(wxString("not an archive at all")));
+    List().SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    ASSERT_TRUE(PumpUntil([&] { return !dialog->IsWaiting(); }));
+    EXPECT_EQ(Tables().GetPageCount(), 0u);
+    const wxString status = Find<wxStaticText>(ReadingsDialog::ID_TablesStatus).GetLabel();
+    EXPECT_TRUE(status.StartsWith("The archive " + ArchivePath() + " cannot be read")) << status;
 }
