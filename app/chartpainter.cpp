@@ -3,7 +3,9 @@
 #include <wx/dc.h>
 #include <wx/graphics.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,9 @@ wxFont ChartFont(double pixels, bool bold = false)
 }
 
 enum class Anchor { Start, Middle, End };
+
+// Vertices of a line stroked at once.
+constexpr std::size_t PieceLength = 64;
 
 class Painter {
 public:
@@ -91,19 +96,39 @@ private:
         for (const ChartModel::Line& line : m_chart.Lines()) {
             if (line.vertices.empty())
                 continue;
-            m_gc.SetPen(m_gc.CreatePen(wxGraphicsPenInfo(Colour(line.colour), 1.5).Join(wxJOIN_ROUND)));
+            const wxColour colour = Colour(line.colour);
             if (line.vertices.size() == 1) {
                 // A line of one value is a dot.
-                m_gc.SetBrush(wxBrush(Colour(line.colour)));
+                m_gc.SetPen(*wxTRANSPARENT_PEN);
+                m_gc.SetBrush(wxBrush(colour));
                 m_gc.DrawEllipse(line.vertices[0].x - 1.5, line.vertices[0].y - 1.5, 3, 3);
                 continue;
             }
-            wxGraphicsPath path = m_gc.CreatePath();
-            path.MoveToPoint(line.vertices[0].x, line.vertices[0].y);
-            for (std::size_t v = 1; v < line.vertices.size(); ++v)
-                path.AddLineToPoint(line.vertices[v].x, line.vertices[v].y);
-            m_gc.StrokePath(path);
+            Line(line.vertices, colour);
         }
+    }
+
+    // One long stroke that folds over itself in every pixel column costs
+    // the renderer far more than its length: it is stroked a piece at a
+    // time. A line denser than the pixel columns is drawn without
+    // smoothing, which it would not show, and which costs most.
+    void Line(const std::vector<ChartModel::Vertex>& vertices, const wxColour& colour)
+    {
+        const bool dense = static_cast<double>(vertices.size()) > m_chart.Plot().width;
+        if (dense)
+            m_gc.SetAntialiasMode(wxANTIALIAS_NONE);
+        m_gc.SetPen(m_gc.CreatePen(wxGraphicsPenInfo(colour, 1.5).Join(wxJOIN_ROUND)));
+        std::vector<wxPoint2DDouble> piece;
+        piece.reserve(PieceLength);
+        for (std::size_t v = 0; v < vertices.size(); ++v) {
+            piece.emplace_back(vertices[v].x, vertices[v].y);
+            if (piece.size() == PieceLength || v + 1 == vertices.size()) {
+                m_gc.StrokeLines(piece.size(), piece.data());
+                piece.assign(1, piece.back());
+            }
+        }
+        if (dense)
+            m_gc.SetAntialiasMode(wxANTIALIAS_DEFAULT);
     }
 
     void Marks()
@@ -119,11 +144,17 @@ private:
     {
         if (marks.empty())
             return;
+        // Marks that crowd each other are drawn without smoothing too.
+        const bool dense = static_cast<double>(marks.size()) * 6 > m_chart.Plot().width;
+        if (dense)
+            m_gc.SetAntialiasMode(wxANTIALIAS_NONE);
         m_gc.SetBrush(wxBrush(Colour(colour)));
         wxGraphicsPath path = m_gc.CreatePath();
         for (const ChartModel::Vertex& mark : marks)
             path.AddCircle(mark.x, mark.y, 3);
         m_gc.FillPath(path);
+        if (dense)
+            m_gc.SetAntialiasMode(wxANTIALIAS_DEFAULT);
     }
 
     void Legend()
