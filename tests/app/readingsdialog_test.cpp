@@ -14,6 +14,7 @@
 #include "archive/readinguuid.h"
 #include "tools/unitsim/unitmemory.h"
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/filedlg.h>
 #include <wx/ffile.h>
@@ -28,6 +29,8 @@
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -553,4 +556,36 @@ TEST_F(ReadingsDialogTest, TheTablesFollowTheReadingChosenAndTellWhyTheyCannotBe
     EXPECT_EQ(Tables().GetPageCount(), 0u);
     const wxString status = Find<wxStaticText>(ReadingsDialog::ID_TablesStatus).GetLabel();
     EXPECT_TRUE(status.StartsWith("The archive " + ArchivePath() + " cannot be read")) << status;
+}
+
+// Every control the keyboard reaches tells a screen reader what it is: by
+// its label, or by the name of the label before it.
+TEST_F(ReadingTablesTest, EveryControlTheKeyboardReachesHasAName)
+{
+    OpenWide();
+    const std::vector<wxString> defaults{wxListCtrlNameStr, wxChoiceNameStr, wxTextCtrlNameStr, wxPanelNameStr,
+                                         wxNotebookNameStr, wxDatePickerCtrlNameStr, wxButtonNameStr,
+                                         wxCheckBoxNameStr};
+    std::size_t looked = 0;
+    std::function<void(wxWindow&)> visit = [&](wxWindow& window) {
+        for (wxWindow* child : window.GetChildren()) {
+            if (child->IsTopLevel())
+                continue;
+            const bool container = child->GetChildren().GetCount() > 0
+                && !dynamic_cast<wxListCtrl*>(child) && !dynamic_cast<wxDatePickerCtrl*>(child);
+            if (!container && child->CanAcceptFocus()) {
+                ++looked;
+                const wxString name = child->GetLabel().empty() ? child->GetName() : child->GetLabel();
+                EXPECT_FALSE(name.empty()) << child->GetClassInfo()->GetClassName();
+                EXPECT_EQ(std::count(defaults.begin(), defaults.end(), name), 0)
+                    << child->GetClassInfo()->GetClassName() << " named " << name;
+            }
+            if (container)
+                visit(*child);
+        }
+    };
+    for (std::size_t page = 0; page < Tables().GetPageCount(); ++page)
+        Tables().SetSelection(page);
+    visit(*dialog);
+    EXPECT_GE(looked, 3u * 10 + 6);
 }
