@@ -17,6 +17,7 @@
 #include <wx/stattext.h>
 
 #include <memory>
+#include <optional>
 
 ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& places, MakeReport makeReport)
     : wxDialog(parent, wxID_ANY, _("Kept readings"), wxDefaultPosition, wxDefaultSize,

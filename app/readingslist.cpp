@@ -1,5 +1,6 @@
 #include "app/readingslist.h"
 
+#include <wx/intl.h>
 #include <wx/renderer.h>
 
 #include <algorithm>
@@ -65,11 +66,9 @@ void ReadingsList::SortBy(std::optional<ReadingRows::Column> column, bool ascend
 {
     m_sortColumn = column;
     m_ascending = ascending;
-    for (int c = 0; c < ReadingRows::ColumnCount; ++c) {
-        if (column && c == *column)
-            ShowSortIndicator(c, ascending);
-    }
-    if (!column)
+    if (column)
+        ShowSortIndicator(*column, ascending);
+    else
         RemoveSortIndicator();
     Arrange(SelectedRow());
 }
