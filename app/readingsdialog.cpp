@@ -1,15 +1,23 @@
 #include "app/readingsdialog.h"
 
+#include "app/readingsfilterbar.h"
 #include "app/readingslist.h"
+#include "app/tablepage.h"
 #include "archive/archiveloader.h"
 #include "archive/readingarchive.h"
+#include "insight/keptrecordtable.h"
+#include "insight/typedtable.h"
 
 #include <wx/button.h>
 #include <wx/intl.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
 #include <wx/sizer.h>
+#include <wx/splitter.h>
 #include <wx/stattext.h>
 
 #include <memory>
+#include <optional>
 
 ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& places, MakeReport makeReport)
     : wxDialog(parent, wxID_ANY, _("Kept readings"), wxDefaultPosition, wxDefaultSize,
@@ -20,7 +28,26 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& 
     m_server.place = places.server;
 
     m_status = new wxStaticText(this, ID_Status, wxString());
-    m_list = new ReadingsList(this, ID_List);
+    // The list above, the chosen reading's tables below.
+    auto* split = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE | wxSP_3D);
+    auto* top = new wxPanel(split);
+    m_filter = new ReadingsFilterBar(top, ID_Filter);
+    m_list = new ReadingsList(top, ID_List);
+    auto* bottom = new wxPanel(split);
+    m_tablesStatus = new wxStaticText(bottom, ID_TablesStatus, wxString());
+    m_tables = new wxNotebook(bottom, ID_Tables);
+    m_tables->SetName(_("Tables of the reading"));
+    auto* tablesColumn = new wxBoxSizer(wxVERTICAL);
+    tablesColumn->Add(m_tablesStatus, 0, wxEXPAND | wxBOTTOM, 2);
+    tablesColumn->Add(m_tables, 1, wxEXPAND);
+    bottom->SetSizer(tablesColumn);
+    auto* listColumn = new wxBoxSizer(wxVERTICAL);
+    listColumn->Add(m_filter, 0, wxEXPAND | wxBOTTOM, 4);
+    listColumn->Add(m_list, 1, wxEXPAND);
+    top->SetSizer(listColumn);
+    split->SetMinimumPaneSize(FromDIP(120));
+    split->SetSashGravity(0.0);
+    split->SplitHorizontally(top, bottom, FromDIP(200));
     auto* make = new wxButton(this, ID_MakeReport, _("Make report"));
     auto* close = new wxButton(this, wxID_CANCEL, _("Close"));
     make->Enable(false);
@@ -32,26 +59,29 @@ ReadingsDialog::ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& 
     buttons->Add(close, 0, wxALL, 3);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(m_status, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 6);
-    column->Add(m_list, 1, wxEXPAND | wxALL, 6);
+    column->Add(split, 1, wxEXPAND | wxALL, 6);
     column->Add(buttons, 0, wxEXPAND | wxALL, 3);
     SetSizer(column);
 
     Bind(wxEVT_BUTTON, &ReadingsDialog::OnMakeReport, this, ID_MakeReport);
     m_list->Bind(wxEVT_LIST_ITEM_SELECTED, &ReadingsDialog::OnSelectionChanged, this);
     m_list->Bind(wxEVT_LIST_ITEM_DESELECTED, &ReadingsDialog::OnSelectionChanged, this);
+    Bind(wxEVT_CHOICE, &ReadingsDialog::OnFilter, this, ID_Filter);
 
     m_list->ShowRows(&m_file.rows);
     Load(m_file);
     if (!m_server.place.empty())
         Load(m_server);
     UpdateStatus();
-    Fit();
+    SetSize(FromDIP(wxSize(1100, 760)));
+    SetMinSize(FromDIP(wxSize(640, 480)));
     CentreOnParent();
 }
 
 ReadingsDialog::~ReadingsDialog()
 {
     // Before anything else goes: no loader hands this dialog anything more.
+    m_tablesLoader.reset();
     m_linesLoader.reset();
     m_server.loader.reset();
     m_file.loader.reset();
@@ -59,13 +89,13 @@ ReadingsDialog::~ReadingsDialog()
 
 bool ReadingsDialog::IsWaiting() const
 {
-    return m_linesLoader || !m_file.done || (!m_server.place.empty() && !m_server.done);
+    return m_linesLoader || m_tablesLoader || !m_file.done || (!m_server.place.empty() && !m_server.done);
 }
 
 std::vector<std::shared_future<void>> ReadingsDialog::Unfinished() const
 {
     std::vector<std::shared_future<void>> unfinished;
-    for (const ArchiveLoader* loader : {m_file.loader.get(), m_server.loader.get(), m_linesLoader.get()}) {
+    for (const ArchiveLoader* loader : {m_file.loader.get(), m_server.loader.get(), m_linesLoader.get(), m_tablesLoader.get()}) {
         if (loader)
             unfinished.push_back(loader->Gone());
     }
@@ -92,16 +122,17 @@ void ReadingsDialog::OnRows(Source& source, const std::vector<ReadingSummary>& r
 {
     for (const ReadingSummary& reading : rows)
         source.rows.Add(reading);
+    if (m_shown == &source) {
+        for (const ReadingSummary& reading : rows)
+            m_filter->Offer(reading);
+    }
     if (&source == &m_server && m_shown != &m_server) {
         ShowSource(m_server);
         return;
     }
     if (m_shown == &source) {
-        if (m_list->GetItemCount() == 0)
-            m_list->ShowRows(&source.rows); // and selects the first
-        else
-            m_list->Grew();
-        UpdateButton();
+        m_list->Grew(); // and selects the first line, when none is
+        FollowSelection();
     }
 }
 
@@ -118,9 +149,12 @@ void ReadingsDialog::OnListed(Source& source, const wxString& failure)
 void ReadingsDialog::ShowSource(Source& source)
 {
     m_shown = &source;
-    m_list->ShowRows(&source.rows);
+    m_filter->Forget();
+    for (std::size_t row = 0; row < source.rows.Count(); ++row)
+        m_filter->Offer(source.rows.Summary(row));
+    m_list->ShowRows(&source.rows, m_filter->Filter());
     UpdateStatus();
-    UpdateButton();
+    FollowSelection();
 }
 
 void ReadingsDialog::UpdateStatus()
@@ -149,6 +183,7 @@ void ReadingsDialog::UpdateStatus()
         text += "\n" + _("Reading the chosen reading's records...");
     else if (!m_linesFailure.empty())
         text += "\n" + m_linesFailure;
+
     if (text != m_statusText) {
         m_statusText = text;
         m_status->SetLabel(text);
@@ -159,17 +194,89 @@ void ReadingsDialog::UpdateStatus()
 
 void ReadingsDialog::UpdateButton()
 {
-    FindWindow(ID_MakeReport)->Enable(!m_linesLoader && m_list->Selected() >= 0);
+    FindWindow(ID_MakeReport)->Enable(!m_linesLoader && m_list->SelectedRow().has_value());
 }
 
-void ReadingsDialog::OnSelectionChanged(wxListEvent&) { UpdateButton(); }
+void ReadingsDialog::OnSelectionChanged(wxListEvent&) { FollowSelection(); }
+
+void ReadingsDialog::OnFilter(wxCommandEvent&)
+{
+    m_list->Filter(m_filter->Filter());
+    FollowSelection();
+}
+
+void ReadingsDialog::FollowSelection()
+{
+    UpdateButton();
+    const std::optional<std::size_t> row = m_list->SelectedRow();
+    if (!row || *row >= m_shown->rows.Count())
+        return;
+    const ReadingSummary reading = m_shown->rows.Summary(*row);
+    if (m_tablesFrom == m_shown && m_tablesOf == reading.id)
+        return;
+    LoadTables(reading);
+}
+
+void ReadingsDialog::LoadTables(const ReadingSummary& reading)
+{
+    m_tablesFrom = m_shown;
+    m_tablesOf = reading.id;
+    const unsigned request = ++m_tablesRequest;
+    m_tables->DeleteAllPages();
+    const wxString place = m_shown->place;
+    const std::int64_t id = reading.id;
+    // A loader replaced hands nothing more; only the newest one's tables
+    // reach the pages.
+    m_tablesLoader = ArchiveLoader::Read<std::vector<TypedTable>>(
+        place,
+        [id](const ReadingArchive& archive) {
+            std::vector<TypedTable> tables;
+            for (RecordTable& table : KeptRecordTable::LoadAll(archive, id))
+                tables.emplace_back(std::move(table));
+            return tables;
+        },
+        [this, request](std::vector<TypedTable>&& tables) {
+            CallAfter([this, request, read = std::make_shared<std::vector<TypedTable>>(std::move(tables))] {
+                if (m_tablesRequest == request)
+                    OnTables(*read);
+            });
+        },
+        [this, place, request](const wxString& failure) {
+            if (!failure.empty())
+                CallAfter([this, place, request, failure = wxString(failure.wc_str())] {
+                    if (m_tablesRequest == request)
+                        OnTablesFailed(place, failure);
+                });
+        });
+    m_tablesStatus->SetLabel(wxString::Format(_("Reading the tables of reading %lld..."), static_cast<long long>(id)));
+}
+
+void ReadingsDialog::OnTables(std::vector<TypedTable>& tables)
+{
+    m_tablesLoader.reset();
+    m_tables->Freeze();
+    // Named by their place in the reading, counted from 1 as the reports
+    // count them.
+    for (TypedTable& table : tables) {
+        const auto number = static_cast<unsigned>(m_tables->GetPageCount() + 1);
+        m_tables->AddPage(new TablePage(m_tables, std::move(table)), wxString::Format(_("Table %u"), number));
+    }
+    m_tables->Thaw();
+    m_tablesStatus->SetLabel(tables.empty() ? _("The reading has no tables.") : wxString());
+}
+
+void ReadingsDialog::OnTablesFailed(const wxString& place, const wxString& failure)
+{
+    m_tablesLoader.reset();
+    m_tablesStatus->SetLabel(CannotReadArchive(place, failure));
+}
 
 void ReadingsDialog::OnMakeReport(wxCommandEvent&)
 {
-    const long row = m_list->Selected();
-    if (m_linesLoader || row < 0 || static_cast<std::size_t>(row) >= m_shown->rows.Count())
+    const std::optional<std::size_t> row = m_list->SelectedRow();
+    if (m_linesLoader || !row || *row >= m_shown->rows.Count())
         return;
-    const ReadingSummary reading = m_shown->rows.Summary(static_cast<std::size_t>(row));
+    const ReadingSummary reading = m_shown->rows.Summary(*row);
     m_linesFailure.clear();
     const wxString place = m_shown->place;
     m_linesLoader = ArchiveLoader::ReadLines(

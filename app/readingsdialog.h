@@ -7,24 +7,29 @@
 
 #include <wx/dialog.h>
 
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
 #include <vector>
 
 class ArchiveLoader;
+class ReadingsFilterBar;
 class ReadingsList;
+class TypedTable;
 class wxListEvent;
+class wxNotebook;
 class wxStaticText;
 
-// The kept readings, newest first, with "Make report" for the one chosen
-// and "Close". This computer's archive is listed at once; an archive server,
+// The kept readings, newest first (or sorted and filtered as the operator
+// asks), with "Make report" for the one chosen and "Close", and below them
+// the chosen reading's tables, a page each, to look at. This computer's archive is listed at once; an archive server,
 // when there is one, takes its place once it answers, or the dialog says why
 // it does not. Every archive is read on a thread of its own, so the dialog
 // stays usable while a server is slow or stalled, and closes at once.
 class ReadingsDialog : public wxDialog {
 public:
-    enum { ID_List = 1, ID_MakeReport = 2, ID_Status = 3 };
+    enum { ID_List = 1, ID_MakeReport = 2, ID_Status = 3, ID_Filter = 4, ID_Tables = 5, ID_TablesStatus = 6 };
 
     // Writes the report of `reading`, read as `lines`; on the window's thread.
     using MakeReport = std::function<void(const ReadingSummary& reading, const ReportLines& lines)>;
@@ -33,7 +38,8 @@ public:
     ReadingsDialog(wxWindow* parent, const ArchiveSettings::Places& places, MakeReport makeReport);
     ~ReadingsDialog() override;
 
-    // Whether a list, or the lines of a reading, is still being read.
+    // Whether a list, the lines of a reading or its tables are still being
+    // read.
     bool IsWaiting() const;
     // Whether the readings shown are the server's.
     bool ShowsServer() const { return m_shown == &m_server; }
@@ -62,6 +68,12 @@ private:
     void OnLines(const ReadingSummary& reading, const ReportLines& lines);
     void OnLinesFailed(const wxString& place, const wxString& failure);
     void OnSelectionChanged(wxListEvent& event);
+    void OnFilter(wxCommandEvent& event);
+    // The list's selection may have changed: the button and the tables follow.
+    void FollowSelection();
+    void LoadTables(const ReadingSummary& reading);
+    void OnTables(std::vector<TypedTable>& tables);
+    void OnTablesFailed(const wxString& place, const wxString& failure);
     void UpdateStatus();
     void UpdateButton();
 
@@ -72,8 +84,16 @@ private:
     // Reads the lines of the reading whose report is to be made.
     std::unique_ptr<ArchiveLoader> m_linesLoader;
     wxString m_linesFailure;
+    // Reads the tables of the reading chosen, which the pages show.
+    std::unique_ptr<ArchiveLoader> m_tablesLoader;
+    std::int64_t m_tablesOf = 0;
+    const Source* m_tablesFrom = nullptr;
+    unsigned m_tablesRequest = 0;
+    wxStaticText* m_tablesStatus = nullptr;
+    wxNotebook* m_tables = nullptr;
     wxString m_statusText;
     wxStaticText* m_status = nullptr;
+    ReadingsFilterBar* m_filter = nullptr;
     ReadingsList* m_list = nullptr;
 };
 

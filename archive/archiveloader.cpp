@@ -104,7 +104,7 @@ std::unique_ptr<ArchiveLoader> ArchiveLoader::List(const wxString& place, Rows r
             handOver();
     };
     return std::unique_ptr<ArchiveLoader>(
-        new ArchiveLoader(place, Handlers{std::move(rows), nullptr, std::move(finished)}, std::move(work)));
+        new ArchiveLoader(place, Handlers{std::move(rows), nullptr, nullptr, std::move(finished)}, std::move(work)));
 }
 
 std::unique_ptr<ArchiveLoader> ArchiveLoader::ReadLines(const wxString& place, std::int64_t reading, Lines lines,
@@ -115,5 +115,17 @@ std::unique_ptr<ArchiveLoader> ArchiveLoader::ReadLines(const wxString& place, s
         state.Deliver([&](Handlers& handlers) { handlers.lines(std::move(read)); });
     };
     return std::unique_ptr<ArchiveLoader>(
-        new ArchiveLoader(place, Handlers{nullptr, std::move(lines), std::move(finished)}, std::move(work)));
+        new ArchiveLoader(place, Handlers{nullptr, std::move(lines), nullptr, std::move(finished)}, std::move(work)));
+}
+
+std::unique_ptr<ArchiveLoader> ArchiveLoader::Run(const wxString& place,
+                                                  std::function<void(const ReadingArchive&)> read,
+                                                  std::function<void()> handOver, Finished finished)
+{
+    Work work = [read = std::move(read)](const ReadingArchive& archive, State& state) {
+        read(archive);
+        state.Deliver([](Handlers& handlers) { handlers.read(); });
+    };
+    return std::unique_ptr<ArchiveLoader>(
+        new ArchiveLoader(place, Handlers{nullptr, nullptr, std::move(handOver), std::move(finished)}, std::move(work)));
 }

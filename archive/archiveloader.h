@@ -11,11 +11,16 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <vector>
+
+class ReadingArchive;
 
 // Reads from an archive on a thread of its own, so that whoever asked (a
 // window) never waits for a slow or stalled server: the kept readings
-// (List) or the report lines of one (ReadLines).
+// (List), the report lines of one (ReadLines), or what a reader of the
+// caller's makes of the archive (Read: a reading's tables cut into cells,
+// for one).
 //
 // The handlers run on the loader's thread, one at a time; they should only
 // hand what they get over to their own thread. Once Abandon() (or the
@@ -41,6 +46,21 @@ public:
     static std::unique_ptr<ArchiveLoader> ReadLines(const wxString& place, std::int64_t reading, Lines lines,
                                                     Finished finished);
 
+    // Runs `read` with the archive kept at `place` on the loader's thread
+    // and hands its result to `got`. `read` must touch nothing but the
+    // archive and what it holds itself.
+    template <class Result>
+    static std::unique_ptr<ArchiveLoader> Read(const wxString& place,
+                                               std::function<Result(const ReadingArchive& archive)> read,
+                                               std::function<void(Result&& result)> got, Finished finished)
+    {
+        // The result passes from `read` to `got` on the loader's thread.
+        auto result = std::make_shared<std::optional<Result>>();
+        return Run(
+            place, [read = std::move(read), result](const ReadingArchive& archive) { result->emplace(read(archive)); },
+            [got = std::move(got), result] { got(std::move(**result)); }, std::move(finished));
+    }
+
     ~ArchiveLoader();
     ArchiveLoader(const ArchiveLoader&) = delete;
     ArchiveLoader& operator=(const ArchiveLoader&) = delete;
@@ -55,9 +75,13 @@ private:
     struct Handlers {
         Rows rows;
         Lines lines;
+        std::function<void()> read;
         Finished finished;
     };
-    using Work = std::function<void(const class ReadingArchive& archive, State& state)>;
+    using Work = std::function<void(const ReadingArchive& archive, State& state)>;
+
+    static std::unique_ptr<ArchiveLoader> Run(const wxString& place, std::function<void(const ReadingArchive&)> read,
+                                              std::function<void()> handOver, Finished finished);
 
     ArchiveLoader(const wxString& place, Handlers handlers, Work work);
 

@@ -84,3 +84,38 @@ ReadingSummary ReadingRows::Summary(std::size_t index) const
     reading.error = m_texts[row.error];
     return reading;
 }
+
+namespace {
+
+template <class Value>
+int Order(const Value& a, const Value& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+int ReadingRows::Compare(std::size_t a, std::size_t b, Column column) const
+{
+    const Row& x = m_rows.at(a);
+    const Row& y = m_rows.at(b);
+    switch (column) {
+    case Number: return Order(x.id, y.id);
+    case Started: return Order(x.started, y.started);
+    case Tables: return Order(x.tables, y.tables);
+    case Records: return Order(x.records, y.records);
+    case Station: return x.station == y.station ? 0 : wxStrcoll(m_texts[x.station], m_texts[y.station]);
+    case Port:
+    case Ended:
+    case ColumnCount:
+    default: return wxStrcoll(Cell(a, column), Cell(b, column));
+    }
+}
+
+bool ReadingRows::Matches(std::size_t index, const ReadingFilter& filter) const
+{
+    const Row& row = m_rows.at(index);
+    return (filter.station.empty() || m_texts[row.station] == filter.station)
+        && (filter.port.empty() || m_texts[row.port] == filter.port)
+        && (!filter.since.IsValid() || row.started >= filter.since.GetValue().GetValue());
+}

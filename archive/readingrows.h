@@ -34,6 +34,15 @@ public:
     // (not its uuid, pace, version, baud or end time).
     ReadingSummary Summary(std::size_t row) const;
 
+    // How rows `a` and `b` compare in `column`: below zero when `a` comes
+    // first. Numbers compare as numbers and times as times; texts as the
+    // computer's language sorts them.
+    int Compare(std::size_t a, std::size_t b, Column column) const;
+    // Whether a row is one of those that `filter` lists, as the archive
+    // itself would choose them: the same station, the same port (its
+    // name, not its device), started at or after `since`.
+    bool Matches(std::size_t row, const ReadingFilter& filter) const;
+
 private:
     struct Row {
         std::int64_t id = 0;

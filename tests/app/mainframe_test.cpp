@@ -2,6 +2,7 @@
 // its readings against the simulated unit, with every message box answered
 // through the toolkit's dialog testing hooks.
 #include "tests/app/guitest.h"
+#include "tests/app/testlanguage.h"
 
 #include "app/mainframe.h"
 #include "app/readingsdialog.h"
@@ -1104,33 +1105,6 @@ struct TranslatedLanguage {
 };
 
 void PrintTo(const TranslatedLanguage& language, std::ostream* out) { *out << language.catalogDir; }
-
-// The program's catalogs as the build compiles them.
-wxString Catalog(const char* dir, const char* domain)
-{
-    return wxString(MORVA_TEST_LOCALE_DIR) + "/" + dir + "/LC_MESSAGES/" + domain + ".mo";
-}
-
-bool CatalogsBuilt(const char* dir)
-{
-    for (const char* domain : {"MORVA_Reporter", "morva_velox"}) {
-        if (!wxFileName::FileExists(Catalog(dir, domain)))
-            return false;
-    }
-    return true;
-}
-
-// Starts `locale` in `language` with the build's catalogs of the program, as
-// the program starts its own.
-bool SpeakLanguage(wxLocale& locale, int language)
-{
-    {
-        const wxLogNull quiet; // this machine may lack the language's system locale
-        locale.Init(language, wxLOCALE_LOAD_DEFAULT);
-    }
-    wxFileTranslationsLoader::AddCatalogLookupPathPrefix(MORVA_TEST_LOCALE_DIR);
-    return locale.AddCatalog("morva_velox") && locale.AddCatalog("MORVA_Reporter");
-}
 
 class TranslatedWindowTest : public WindowTest,
                              public ::testing::WithParamInterface<TranslatedLanguage> {
