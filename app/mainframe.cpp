@@ -13,6 +13,7 @@
 #include "app/resources.h"
 #include "buslib/protocol/exception.h"
 #include "buslib/serial/platform.h"
+#include "insight/readingreport.h"
 #include "report/reportgenerator.h"
 
 #include <wx/accel.h>
@@ -101,6 +102,8 @@ wxArrayString FormatNames()
     names.Add("HTML");
     names.Add("TXT");
     names.Add("CSV");
+    // Beyond the design's four: the Excel workbook.
+    names.Add("XLSX");
     return names;
 }
 
@@ -331,7 +334,7 @@ void MainFrame::OnReadings(wxCommandEvent&)
         wxArrayString text;
         for (const wxString& line : lines)
             text.Add(line);
-        GenerateReport(text, reading.tableCount, ReportTime(reading));
+        GenerateReport(text, reading.tableCount, ReportTime(reading), reading);
     });
     dialog.ShowModal();
     // A server that has not answered yet is left to answer the closed
@@ -548,20 +551,28 @@ void MainFrame::OnReadingDone(bool ok)
     // Dated as the archive keeps the reading's end, so that its export is
     // this very report.
     const wxDateTime ended = m_session ? m_session->recorder.Ended() : wxDateTime();
-    if (ok && m_readThread)
-        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount(),
-                       ended.IsValid() ? ended : wxDateTime::Now());
+    if (ok && m_readThread) {
+        ReadingSummary reading;
+        if (m_session) {
+            reading.facts = m_session->facts;
+            reading.started = m_session->started;
+        }
+        reading.ended = ended.IsValid() ? ended : wxDateTime::Now();
+        reading.end = ReadingEnd::Complete;
+        GenerateReport(m_readThread->GetReportLines(), m_readThread->GetTableCount(), reading.ended, reading);
+    }
     const wxString warning = m_session ? m_session->recorder.Warning() : wxString();
     if (!warning.empty())
         wxMessageBox(warning, ProgramName(), wxOK | wxICON_WARNING | wxCENTRE, this);
     ReleaseReading();
 }
 
-void MainFrame::GenerateReport(const wxArrayString& lines, unsigned tableCount, const wxDateTime& now)
+void MainFrame::GenerateReport(const wxArrayString& lines, unsigned tableCount, const wxDateTime& now,
+                               const ReadingSummary& reading)
 {
-    const ReportOutcome outcome = ::GenerateReport(ReportLines(lines.begin(), lines.end()),
-                                                   tableCount, m_formatRadio->GetSelection(),
-                                                   m_folderText->GetValue(), now);
+    const ReportOutcome outcome
+        = ReadingReport::Make(ReportLines(lines.begin(), lines.end()), tableCount,
+                              m_formatRadio->GetSelection(), m_folderText->GetValue(), now, reading);
     if (!outcome.ok) {
         wxMessageBox(outcome.message, ProgramName(), wxOK | wxICON_ERROR, this);
         return;

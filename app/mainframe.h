@@ -140,8 +140,10 @@ private:
     // and its port read is woken; the thread then ends on its own.
     void AbandonReading();
     bool PortHangs() const;
-    void GenerateReport(const wxArrayString& lines, unsigned tableCount,
-                        const wxDateTime& now = wxDateTime::Now());
+    // Writes the report in the format chosen; `reading` is what the
+    // workbook tells of the reading.
+    void GenerateReport(const wxArrayString& lines, unsigned tableCount, const wxDateTime& now,
+                        const ReadingSummary& reading);
     // The archive of readings the settings name; empty when none is kept.
     ArchiveSettings::Places Archives() const;
     void ClearUnitMemory();

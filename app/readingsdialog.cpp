@@ -1,5 +1,8 @@
 #include "app/readingsdialog.h"
 
+#include "insight/readingpart.h"
+
+#include "app/chartpanel.h"
 #include "app/readingsfilterbar.h"
 #include "app/readingslist.h"
 #include "app/tablepage.h"
@@ -10,6 +13,7 @@
 
 #include <wx/button.h>
 #include <wx/intl.h>
+#include <wx/msgdlg.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -299,7 +303,37 @@ void ReadingsDialog::OnLines(const ReadingSummary& reading, const ReportLines& l
     m_linesLoader.reset();
     UpdateStatus();
     UpdateButton();
-    m_makeReport(reading, lines);
+    const std::optional<ReadingPart> part = ShownPart(reading.id);
+    if (!part) {
+        m_makeReport(reading, lines);
+        return;
+    }
+    // The chart zoomed to a time range: the report is of what it shows.
+    std::size_t records = 0;
+    const ReportLines shown = part->Select(lines, records);
+    if (records == 0) {
+        wxMessageBox(_("The part of the reading chosen holds no records: no report was written."), GetTitle(),
+                     wxOK | wxICON_INFORMATION, this);
+        return;
+    }
+    ReadingSummary ofPart = reading;
+    ofPart.tableCount = 1;
+    m_makeReport(ofPart, shown);
+}
+
+std::optional<ReadingPart> ReadingsDialog::ShownPart(std::int64_t reading) const
+{
+    const int page = m_tables->GetSelection();
+    if (m_tablesOf != reading || page == wxNOT_FOUND)
+        return std::nullopt;
+    const auto* table = dynamic_cast<const TablePage*>(m_tables->GetPage(static_cast<std::size_t>(page)));
+    if (!table || !table->Chart().IsZoomed())
+        return std::nullopt;
+    ReadingPart part;
+    part.table = static_cast<unsigned>(page) + 1;
+    part.since = table->Choice().from;
+    part.until = table->Choice().to;
+    return part;
 }
 
 void ReadingsDialog::OnLinesFailed(const wxString& place, const wxString& failure)

@@ -3,6 +3,7 @@
 
 #include "archive/archivesettings.h"
 #include "archive/readingrows.h"
+#include "insight/readingpart.h"
 #include "report/reportformater.h"
 
 #include <wx/dialog.h>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ArchiveLoader;
@@ -66,6 +68,9 @@ private:
     void ShowSource(Source& source);
     void OnMakeReport(wxCommandEvent& event);
     void OnLines(const ReadingSummary& reading, const ReportLines& lines);
+    // The part of `reading` its chosen table's chart shows when zoomed to
+    // a time range; none for the whole reading.
+    std::optional<ReadingPart> ShownPart(std::int64_t reading) const;
     void OnLinesFailed(const wxString& place, const wxString& failure);
     void OnSelectionChanged(wxListEvent& event);
     void OnFilter(wxCommandEvent& event);

@@ -19,7 +19,8 @@ struct ReadingSession {
     ReadingSession(const std::string& port, int baud, morva_velox::Pace pace, ReadingHost& window,
                    const ArchiveSettings::Places& archives = {}, const ReadingFacts& facts = ReadingFacts(),
                    std::shared_ptr<ArchiveOutbox> outbox = nullptr)
-        : protocol(port, false, baud, 'N', 8, 0)
+        : facts(facts)
+        , protocol(port, false, baud, 'N', 8, 0)
         , host(window)
         , recorder((archives.file.empty() && archives.server.empty()) || !protocol.isOpen()
                        ? ReadingRecorder()
@@ -28,6 +29,9 @@ struct ReadingSession {
         protocol.setPace(pace);
     }
 
+    // What the reading's workbook tells of it.
+    const ReadingFacts facts;
+    const wxDateTime started = wxDateTime::Now();
     morva_velox::SerialPortVeloxProtocol protocol;
     MainThreadHost host;
     ReadingRecorder recorder;

@@ -193,12 +193,14 @@ TEST_F(WindowTest, BuildsEveryControlFromTheSettings)
               (std::vector<wxString>{"4800", "9600", "38400", "57600", "115200"}));
     EXPECT_EQ(baud->GetStringSelection(), "9600");
 
+    // The design's four formats in their order, then the workbook.
     auto* format = Find<wxRadioBox>(MainFrame::ID_FormatRadio);
-    ASSERT_EQ(format->GetCount(), 4u);
-    EXPECT_EQ(format->GetString(0) + format->GetString(1) + format->GetString(2) + format->GetString(3),
-              "RTFHTMLTXTCSV");
+    ASSERT_EQ(format->GetCount(), 5u);
+    EXPECT_EQ(format->GetString(0) + format->GetString(1) + format->GetString(2) + format->GetString(3)
+                  + format->GetString(4),
+              "RTFHTMLTXTCSVXLSX");
     EXPECT_EQ(format->GetSelection(), 0);
-    EXPECT_EQ(format->GetColumnCount(), 4u);
+    EXPECT_EQ(format->GetColumnCount(), 5u);
 
     EXPECT_EQ(Find<wxTextCtrl>(MainFrame::ID_FolderText)->GetValue(), reports.path());
     EXPECT_FALSE(Find<wxCheckBox>(MainFrame::ID_OpenReport)->IsChecked());
@@ -373,7 +375,21 @@ TEST_F(WindowTest, GetDataWritesTheReportInTheChosenFormat)
         EXPECT_EQ(shown[0].style, wxOK | wxCENTRE | wxICON_INFORMATION);
         ExpectIdle();
     }
-    EXPECT_EQ(reports.files().size(), 4u);
+
+    // The workbook: a zip archive, as every one is.
+    Find<wxRadioBox>(MainFrame::ID_FormatRadio)->SetSelection(4);
+    shown.clear();
+    wxTEST_DIALOG(GetData(), ExpectMessage(shown));
+    const auto workbooks = reports.files("*.xlsx");
+    ASSERT_EQ(workbooks.size(), 1u);
+    EXPECT_TRUE(name.Matches(workbooks[0])) << workbooks[0];
+    const wxString workbook = wxFileName(reports.path(), workbooks[0]).GetFullPath();
+    char head[2] = {};
+    wxFFile zip(workbook, "rb");
+    EXPECT_TRUE(zip.IsOpened() && zip.Read(head, 2) == 2 && head[0] == 'P' && head[1] == 'K');
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Report successfully generated in file " + workbook);
+    EXPECT_EQ(reports.files().size(), 5u);
 }
 
 TEST_F(WindowTest, OpenReportHandsTheExactPathToTheDesktop)

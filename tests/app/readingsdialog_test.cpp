@@ -86,8 +86,9 @@ protected:
     ReadingsDialog& Open()
     {
         dialog = new ReadingsDialog(nullptr, ArchiveSettings::Places{ArchivePath(), wxString()},
-                                    [this](const ReadingSummary& reading, const ReportLines&) {
+                                    [this](const ReadingSummary& reading, const ReportLines& lines) {
                                         made.push_back(reading.id);
+                                        madeLines = lines;
                                     });
         dialog->Show();
         EXPECT_TRUE(PumpUntil([this] { return !dialog->IsWaiting(); }));
@@ -136,6 +137,7 @@ protected:
     TempDir folder;
     ReadingsDialog* dialog = nullptr; // owned by the window hierarchy
     std::vector<std::int64_t> made;
+    ReportLines madeLines;
 };
 
 } // namespace
@@ -430,6 +432,38 @@ TEST_F(ReadingTablesTest, ADragZoomsToItsTimesAndEscapeOrTheButtonZoomsOut)
     Send(chart, wxEVT_LEFT_DOWN, left, static_cast<int>(plot.top + 10));
     Send(chart, wxEVT_LEFT_UP, left + 1, static_cast<int>(plot.top + 10));
     EXPECT_FALSE(chart.IsZoomed());
+}
+
+TEST_F(ReadingTablesTest, AZoomedChartsReportIsOfTheTimeItShows)
+{
+    TablePage& page = OpenWide();
+    ChartPanel& chart = page.Chart();
+    const ChartModel::Rect plot = chart.Model().Plot();
+    // From a quarter to the half of the wide table's 14.03 10:14 .. 16.03 21:55.
+    chart.ZoomBetween(plot.left + plot.width / 4, plot.left + plot.width / 2);
+    ASSERT_TRUE(chart.IsZoomed());
+    Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
+    ASSERT_TRUE(PumpUntil([this] { return !made.empty(); }));
+
+    // Its header, the records of that time and the empty line after them.
+    ASSERT_GE(madeLines.size(), 3u);
+    EXPECT_TRUE(madeLines.front().StartsWith(page.Table().Records().Name(0))) << "the wide table's header";
+    EXPECT_TRUE(madeLines.back().empty());
+    std::size_t expected = 0;
+    for (std::size_t record = 0; record < page.Table().RecordCount(); ++record) {
+        const std::int64_t time = *page.Table().Time(record);
+        expected += time >= *page.Choice().from && time <= *page.Choice().to ? 1 : 0;
+    }
+    EXPECT_GT(expected, 0u);
+    EXPECT_LT(expected, 12u);
+    EXPECT_EQ(madeLines.size(), expected + 2);
+
+    // Zoomed out: the whole reading.
+    made.clear();
+    chart.ZoomOut();
+    Click(dialog->FindWindow(ReadingsDialog::ID_MakeReport));
+    ASSERT_TRUE(PumpUntil([this] { return !made.empty(); }));
+    EXPECT_EQ(madeLines.size(), 12u + 12u + 9u + 6u);
 }
 
 TEST_F(ReadingTablesTest, TheChartIsSavedAsSvgOrPngNeverOverAnotherFile)
