@@ -101,7 +101,7 @@ private:
                 // A line of one value is a dot.
                 m_gc.SetPen(*wxTRANSPARENT_PEN);
                 m_gc.SetBrush(wxBrush(colour));
-                m_gc.DrawEllipse(line.vertices[0].x - 1.5, line.vertices[0].y - 1.5, 3, 3);
+                m_gc.DrawEllipse(line.vertices[0].x - 3, line.vertices[0].y - 3, 6, 6);
                 continue;
             }
             Line(line.vertices, colour);
