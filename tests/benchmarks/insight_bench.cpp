@@ -8,10 +8,15 @@
 // TypedColumnsAndFigures: every table's columns typed and its times read,
 // then the figures of its first measured column per channel.
 // ChartSvg: the chart of a 65,535-record column in 3 series, as SVG.
+// OpenReading: what the window does before it shows a reading's table of
+// 65,535 records: the table read from an archive file, cut into cells and
+// typed, its first measured column's figures and chart laid out.
 // Workbook: the reading as an Excel workbook, its tables made one at a time
 // as an export loads them from the archive; peak_rss_mb is the process's
 // peak, so run it alone for its own (--benchmark_filter=Workbook).
+#include "archive/filearchive.h"
 #include "insight/chartmodel.h"
+#include "insight/keptrecordtable.h"
 #include "insight/civiltime.h"
 #include "insight/columnfigures.h"
 #include "insight/svgchart.h"
@@ -111,6 +116,35 @@ void ChartSvg(benchmark::State& state)
     state.counters["svg_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(ChartSvg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void OpenReading(benchmark::State& state)
+{
+    const wxString path = wxFileName::CreateTempFileName("insight_bench");
+    wxRemoveFile(path);
+    std::int64_t id = 0;
+    {
+        FileArchive archive(path, ReadingArchive::Access::Write);
+        id = archive.BeginReading(ReadingFacts(), "insight-bench", wxDateTime::Now());
+        const std::vector<wxString> texts = wideRecords(4);
+        std::vector<ArchivedRecord> records;
+        for (unsigned index = 0; index < Records; ++index)
+            records.push_back(ArchivedRecord{0, index, texts[index]});
+        archive.EndReading(id, {ArchivedTable{0, Header, Records, 0, 0}}, records, ReadingEnd::Complete, wxString(),
+                           wxDateTime::Now());
+    }
+    for (auto _ : state) {
+        const FileArchive archive(path, ReadingArchive::Access::Read);
+        const ReadingArchive::KeptTable kept = archive.KeptTables(id).front();
+        const TypedTable table(KeptRecordTable::Load(archive, id, kept));
+        ColumnChoice choice;
+        choice.column = table.FirstMeasured().value();
+        choice.by = table.FirstSeries();
+        benchmark::DoNotOptimize(ColumnFigures::Of(table, choice));
+        benchmark::DoNotOptimize(ChartModel::Build(table, choice, ChartSize{900, 400}));
+    }
+    wxRemoveFile(path);
+}
+BENCHMARK(OpenReading)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Workbook(benchmark::State& state)
 {
