@@ -176,5 +176,17 @@ void ChartPanel::OnCharHook(wxKeyEvent& event)
         Refresh();
         return;
     }
+    // From the keyboard: "+" looks closer at the middle half of the time
+    // drawn, "-" shows it whole again.
+    const int key = event.GetKeyCode();
+    if (key == '+' || key == '=' || key == WXK_NUMPAD_ADD) {
+        const ChartModel::Rect& plot = m_model.Plot();
+        ZoomBetween(plot.left + plot.width / 4, plot.left + plot.width * 3 / 4);
+        return;
+    }
+    if ((key == '-' || key == WXK_NUMPAD_SUBTRACT) && IsZoomed()) {
+        ZoomOut();
+        return;
+    }
     event.Skip();
 }

@@ -428,6 +428,20 @@ TEST_F(ReadingTablesTest, ADragZoomsToItsTimesAndEscapeOrTheButtonZoomsOut)
     Click(page.FindWindow(TablePage::ID_ZoomOut));
     EXPECT_FALSE(chart.IsZoomed());
 
+    // From the keyboard: "+" looks at the middle half, "-" at the whole.
+    const auto press = [&chart](int key) {
+        wxKeyEvent event(wxEVT_CHAR_HOOK);
+        event.m_keyCode = key;
+        event.SetEventObject(&chart);
+        chart.GetEventHandler()->ProcessEvent(event);
+    };
+    press('+');
+    ASSERT_TRUE(chart.IsZoomed());
+    EXPECT_NEAR(static_cast<double>(chart.Model().From() - from), static_cast<double>(to - from) / 4, 60);
+    EXPECT_NEAR(static_cast<double>(to - chart.Model().To()), static_cast<double>(to - from) / 4, 60);
+    press('-');
+    EXPECT_FALSE(chart.IsZoomed());
+
     // A click is no drag.
     Send(chart, wxEVT_LEFT_DOWN, left, static_cast<int>(plot.top + 10));
     Send(chart, wxEVT_LEFT_UP, left + 1, static_cast<int>(plot.top + 10));
