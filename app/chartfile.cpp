@@ -1,6 +1,7 @@
 #include "app/chartfile.h"
 
 #include "app/chartpainter.h"
+#include "app/pngencoding.h"
 #include "insight/svgchart.h"
 #include "report/reportfile.h"
 
@@ -9,25 +10,17 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/intl.h>
-#include <wx/mstream.h>
 
 #include <stdexcept>
-#include <string_view>
+#include <string>
 
 wxString ChartFile::Save(const ChartModel& chart, const wxString& path)
 {
     if (wxFileName(path).GetExt().Lower() == "svg")
         return SvgChart::Save(chart, path);
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
-    wxMemoryOutputStream png;
+    const std::string png = EncodePng(Picture(chart));
     ReportFile file(path);
-    bool written = Picture(chart).SaveFile(png, wxBITMAP_TYPE_PNG) && file.IsOpened();
-    if (written) {
-        const wxStreamBuffer& buffer = *png.GetOutputStreamBuffer();
-        written = file.Write(std::string_view(static_cast<const char*>(buffer.GetBufferStart()), buffer.GetIntPosition()))
-            && file.Commit();
-    }
+    const bool written = !png.empty() && file.IsOpened() && file.Write(png) && file.Commit();
     if (!written)
         throw std::runtime_error(std::string(wxString::Format(_("Cannot write %s."), path).utf8_str()));
     return file.FileName();

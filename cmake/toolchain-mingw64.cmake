@@ -47,7 +47,7 @@ _morva_newest_prefix(MORVA_GTEST_PREFIX "googletest-mingw-*")
 _morva_newest_prefix(MORVA_SQLITE_PREFIX "sqlite-mingw-*")
 _morva_newest_prefix(MORVA_OPENSSL_PREFIX "openssl-mingw-*")
 _morva_newest_prefix(MORVA_LIBPQ_PREFIX "libpq-openssl-mingw-*")
-_morva_newest_prefix(MORVA_XLSXWRITER_PREFIX "xlsxwriter-mingw-*")
+_morva_newest_prefix(MORVA_XLSXWRITER_PREFIX "libxlsxwriter-mingw-*")
 
 if(MORVA_WX_PREFIX)
   set(WX_CONFIG "${MORVA_WX_PREFIX}/bin/wx-config" CACHE STRING "wx-config executable")

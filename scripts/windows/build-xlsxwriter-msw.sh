@@ -13,11 +13,13 @@
 #   works (the default for MinGW passes the bytes to fopen in the ANSI code
 #   page);
 # - numbers are written by the library's own locale-independent dtoa, not
-#   by printf, whose decimal separator follows the locale.
+#   by printf, whose decimal separator follows the locale;
+# - no MD5 of its own (it tells inserted images apart by it; the program
+#   inserts none), whose names would clash with OpenSSL's in the programs.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/cached-build.sh"
 
-cached_prefix xlsxwriter-mingw libxlsxwriter-dev
+cached_prefix libxlsxwriter-mingw libxlsxwriter-dev
 
 build() {
   # Debian's patches concern its packaging (the shared library, the system's
@@ -29,11 +31,11 @@ build() {
   grep -q '#undef _WIN32' src/packager.c src/utility.c && { echo "the wide-name patch did not apply" >&2; exit 1; }
   mkdir -p "$work/out"
   local sources=(src/*.c third_party/minizip/ioapi.c third_party/minizip/zip.c third_party/minizip/iowin32.c
-    third_party/tmpfileplus/tmpfileplus.c third_party/md5/md5.c third_party/dtoa/emyg_dtoa.c)
+    third_party/tmpfileplus/tmpfileplus.c third_party/dtoa/emyg_dtoa.c)
   local source object objects=()
   for source in "${sources[@]}"; do
     object="$work/out/$(echo "$source" | tr '/' '_').o"
-    nice -n 19 "$host-gcc-posix" -O2 -Iinclude -DUSE_DTOA_LIBRARY -DNOCRYPT -DNOUNCRYPT \
+    nice -n 19 "$host-gcc-posix" -O2 -Iinclude -DUSE_DTOA_LIBRARY -DUSE_NO_MD5 -DNOCRYPT -DNOUNCRYPT \
       -c "$source" -o "$object"
     objects+=("$object")
   done
