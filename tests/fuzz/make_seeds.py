@@ -11,6 +11,10 @@ param_text: a parameter type selector (0 byte, 1 float, 2 wide text,
 
 report_driver: a table count, an encoding flag (0 8-bit, 1 UTF-16LE), then
 report lines ended by zero bytes or units, from the sample memory.
+
+unit_table: a byte for the chart's size and limits, then a table as UTF-8
+text (its header, then its records), from the sample memory and a table of
+dates and times in one cell.
 """
 import os
 import struct
@@ -124,6 +128,19 @@ def param_seeds():
     return seeds
 
 
+def unit_table_seeds():
+    with open(SAMPLE, encoding="utf-8") as f:
+        tables = [t.strip("\n") for t in f.read().split("\n\n") if t.strip()]
+    seeds = {}
+    for number, table in enumerate(tables, 1):
+        for shape in (0x00, 0x03, 0xF7):
+            seeds["sample_%d_%02x" % (number, shape)] = bytes([shape]) + table.encode("utf-8")
+    seeds["datetime_cells"] = bytes([2]) + (
+        "When\tV\tCh\n2024-03-14 08:25:09\t1.5\ta\n2024-03-14T09:00\t-2,5\tb\n"
+        "14/03/24 10:00:00\t\u22121\ta\nbad\t+7\tb").encode("utf-8")
+    return seeds
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -136,3 +153,4 @@ if __name__ == "__main__":
     write("receive_path", receive_seeds())
     write("report_driver", report_seeds())
     write("param_text", param_seeds())
+    write("unit_table", unit_table_seeds())
