@@ -4,8 +4,10 @@
 # outside the clone, cross-builds the reporter and its test suites, runs the
 # suites under Wine against the simulated unit (which runs natively here and
 # is Wine's COM1), checks the headless reader's report against the Linux
-# reader's, opens and closes the window on a private virtual display (its
-# screenshot is build-windows/window-windows.png), packs the operator's zip
+# reader's, opens the kept readings' dialog on the reader's readings and
+# finds their chart painted (build-windows/readings-windows.png), opens and
+# closes the window on a private virtual display (its screenshot is
+# build-windows/window-windows.png), packs the operator's zip
 # and the installer into build-windows/, and tries the installer: a silent
 # install, the installed programs at work, a silent uninstall, the Path,
 # the installer in Russian (scripts/windows/install-check.sh; the
@@ -187,6 +189,11 @@ bash scripts/windows/resource-check.sh "$out/cross/morva_reporter.ico" "$version
 stamp "headless reader under Wine"
 bash scripts/windows/compare-reader.sh "$out/host/cli/morva_reporter_cli" \
   "$out/cross/cli/morva_reporter_cli.exe" "$pty" "$out/reader"
+
+stamp "kept readings' dialog under Wine"
+# On the readings the Windows reader just kept, before the suites below keep
+# theirs: the newest is the sample's, whose first table has dates to chart.
+bash scripts/windows/readings-check.sh "$out/cross/app/morva_reporter.exe" "$out/readings-windows.png"
 
 stamp "ports under Wine"
 # The reader lists the COM ports that Wine provides, among them COM1 and
