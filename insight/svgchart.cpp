@@ -93,9 +93,9 @@ private:
         const ChartModel::Rect& plot = m_chart.Plot();
         m_out += "<g class=\"grid\" stroke=\"#e4e4e4\" stroke-width=\"1\">\n";
         for (const ChartModel::Tick& tick : m_chart.ValueTicks())
-            HorizontalLine(tick.at, plot.left, plot.Right());
+            LineElement(plot.left, tick.at, plot.Right(), tick.at);
         for (const ChartModel::Tick& tick : m_chart.TimeTicks())
-            VerticalLine(tick.at, plot.top, plot.Bottom());
+            LineElement(tick.at, plot.top, tick.at, plot.Bottom());
         m_out += "</g>\n<rect class=\"frame\" fill=\"none\" stroke=\"#888888\" x=\"";
         appendNumber(m_out, plot.left);
         m_out += "\" y=\"";
@@ -119,19 +119,9 @@ private:
     {
         const ChartModel::Rect& plot = m_chart.Plot();
         for (const ChartModel::Limit& limit : m_chart.Limits()) {
-            m_out += "<line class=\"";
-            m_out += limit.upper ? "upper" : "lower";
-            m_out += "\" stroke=\"";
-            appendEscaped(m_out, limit.colour.Hex());
-            m_out += "\" stroke-dasharray=\"6 4\" x1=\"";
-            appendNumber(m_out, plot.left);
-            m_out += "\" x2=\"";
-            appendNumber(m_out, plot.Right());
-            m_out += "\" y1=\"";
-            appendNumber(m_out, limit.y);
-            m_out += "\" y2=\"";
-            appendNumber(m_out, limit.y);
-            m_out += "\"/>\n";
+            LineElement(plot.left, limit.y, plot.Right(), limit.y,
+                        std::string("class=\"") + (limit.upper ? "upper" : "lower") + "\" stroke=\""
+                            + std::string(limit.colour.Hex()) + "\" stroke-dasharray=\"6 4\"");
             Text(plot.Right() - 4, limit.y - 4, limit.label, "end", "", "fill=\"" + std::string(limit.colour.Hex()) + '"');
         }
     }
@@ -198,45 +188,28 @@ private:
         m_out += "<g class=\"legend\">\n";
         for (const ChartModel::LegendEntry& entry : m_chart.Legend()) {
             const ChartModel::Line& line = m_chart.Lines()[entry.line];
-            m_out += "<line stroke-width=\"3\" stroke=\"";
-            appendEscaped(m_out, line.colour.Hex());
-            m_out += "\" x1=\"";
-            appendNumber(m_out, entry.x);
-            m_out += "\" x2=\"";
-            appendNumber(m_out, entry.x + 18);
-            m_out += "\" y1=\"";
-            appendNumber(m_out, entry.y - 4);
-            m_out += "\" y2=\"";
-            appendNumber(m_out, entry.y - 4);
-            m_out += "\"/>\n";
+            LineElement(entry.x, entry.y - 4, entry.x + 18, entry.y - 4,
+                        "stroke-width=\"3\" stroke=\"" + std::string(line.colour.Hex()) + '"');
             Text(entry.x + 24, entry.y, line.legend, "start", "");
         }
         m_out += "</g>\n";
     }
 
-    void HorizontalLine(double y, double from, double to)
+    // A line from (x1, y1) to (x2, y2), with the attributes given (our
+    // own, never the unit's text).
+    void LineElement(double x1, double y1, double x2, double y2, const std::string& attributes = std::string())
     {
-        m_out += "<line x1=\"";
-        appendNumber(m_out, from);
+        m_out += "<line ";
+        if (!attributes.empty())
+            m_out += attributes + ' ';
+        m_out += "x1=\"";
+        appendNumber(m_out, x1);
         m_out += "\" x2=\"";
-        appendNumber(m_out, to);
+        appendNumber(m_out, x2);
         m_out += "\" y1=\"";
-        appendNumber(m_out, y);
+        appendNumber(m_out, y1);
         m_out += "\" y2=\"";
-        appendNumber(m_out, y);
-        m_out += "\"/>\n";
-    }
-
-    void VerticalLine(double x, double from, double to)
-    {
-        m_out += "<line x1=\"";
-        appendNumber(m_out, x);
-        m_out += "\" x2=\"";
-        appendNumber(m_out, x);
-        m_out += "\" y1=\"";
-        appendNumber(m_out, from);
-        m_out += "\" y2=\"";
-        appendNumber(m_out, to);
+        appendNumber(m_out, y2);
         m_out += "\"/>\n";
     }
 
