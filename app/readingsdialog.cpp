@@ -20,6 +20,8 @@
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -96,9 +98,22 @@ bool ReadingsDialog::IsWaiting() const
     return m_linesLoader || m_tablesLoader || !m_file.done || (!m_server.place.empty() && !m_server.done);
 }
 
+void ReadingsDialog::Retire(std::unique_ptr<ArchiveLoader>& loader)
+{
+    if (!loader)
+        return;
+    m_retired.push_back(loader->Gone());
+    loader.reset();
+    m_retired.erase(std::remove_if(m_retired.begin(), m_retired.end(),
+                                   [](const std::shared_future<void>& gone) {
+                                       return gone.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+                                   }),
+                    m_retired.end());
+}
+
 std::vector<std::shared_future<void>> ReadingsDialog::Unfinished() const
 {
-    std::vector<std::shared_future<void>> unfinished;
+    std::vector<std::shared_future<void>> unfinished = m_retired;
     for (const ArchiveLoader* loader : {m_file.loader.get(), m_server.loader.get(), m_linesLoader.get(), m_tablesLoader.get()}) {
         if (loader)
             unfinished.push_back(loader->Gone());
@@ -110,6 +125,7 @@ void ReadingsDialog::Load(Source& source)
 {
     // The loader's handlers run on its thread: they only queue the rows
     // for this dialog's thread, and run no more once the loader is gone.
+    Retire(source.loader);
     source.loader = ArchiveLoader::List(
         source.place,
         [this, &source](std::vector<ReadingSummary>&& rows) {
@@ -231,6 +247,7 @@ void ReadingsDialog::LoadTables(const ReadingSummary& reading)
     const std::int64_t id = reading.id;
     // A loader replaced hands nothing more; only the newest one's tables
     // reach the pages.
+    Retire(m_tablesLoader);
     m_tablesLoader = ArchiveLoader::Read<std::vector<TypedTable>>(
         place,
         [id](const ReadingArchive& archive) {
@@ -257,7 +274,7 @@ void ReadingsDialog::LoadTables(const ReadingSummary& reading)
 
 void ReadingsDialog::OnTables(std::vector<TypedTable>& tables)
 {
-    m_tablesLoader.reset();
+    Retire(m_tablesLoader);
     m_tables->Freeze();
     // Named by their place in the reading, counted from 1 as the reports
     // count them.
@@ -271,7 +288,7 @@ void ReadingsDialog::OnTables(std::vector<TypedTable>& tables)
 
 void ReadingsDialog::OnTablesFailed(const wxString& place, const wxString& failure)
 {
-    m_tablesLoader.reset();
+    Retire(m_tablesLoader);
     m_tablesStatus->SetLabel(CannotReadArchive(place, failure));
 }
 
@@ -283,6 +300,7 @@ void ReadingsDialog::OnMakeReport(wxCommandEvent&)
     const ReadingSummary reading = m_shown->rows.Summary(*row);
     m_linesFailure.clear();
     const wxString place = m_shown->place;
+    Retire(m_linesLoader);
     m_linesLoader = ArchiveLoader::ReadLines(
         place, reading.id,
         [this, reading](ReportLines&& lines) {
@@ -300,7 +318,7 @@ void ReadingsDialog::OnMakeReport(wxCommandEvent&)
 
 void ReadingsDialog::OnLines(const ReadingSummary& reading, const ReportLines& lines)
 {
-    m_linesLoader.reset();
+    Retire(m_linesLoader);
     UpdateStatus();
     UpdateButton();
     const std::optional<ReadingPart> part = ShownPart(reading.id);
@@ -338,7 +356,7 @@ std::optional<ReadingPart> ReadingsDialog::ShownPart(std::int64_t reading) const
 
 void ReadingsDialog::OnLinesFailed(const wxString& place, const wxString& failure)
 {
-    m_linesLoader.reset();
+    Retire(m_linesLoader);
     m_linesFailure = CannotReadArchive(place, failure);
     UpdateStatus();
     UpdateButton();

@@ -48,8 +48,8 @@ public:
     // What the dialog says above the list, a line for each thing it tells,
     // before the lines are wrapped to the list's width.
     const wxString& Status() const { return m_statusText; }
-    // The threads still reading for this dialog, which leaves them to end
-    // on their own when it closes.
+    // The threads still reading for this dialog, or ending after it let go
+    // of them, which it leaves to end on their own when it closes.
     std::vector<std::shared_future<void>> Unfinished() const;
 
 private:
@@ -63,6 +63,9 @@ private:
     };
 
     void Load(Source& source);
+    // Lets go of a loader: none of its handlers runs again, and its thread,
+    // which may still be ending, counts among the unfinished.
+    void Retire(std::unique_ptr<ArchiveLoader>& loader);
     void OnRows(Source& source, const std::vector<ReadingSummary>& rows);
     void OnListed(Source& source, const wxString& failure);
     void ShowSource(Source& source);
@@ -91,6 +94,7 @@ private:
     wxString m_linesFailure;
     // Reads the tables of the reading chosen, which the pages show.
     std::unique_ptr<ArchiveLoader> m_tablesLoader;
+    std::vector<std::shared_future<void>> m_retired;
     std::int64_t m_tablesOf = 0;
     const Source* m_tablesFrom = nullptr;
     unsigned m_tablesRequest = 0;

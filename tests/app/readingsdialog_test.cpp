@@ -30,6 +30,8 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -72,8 +74,19 @@ protected:
     void TearDown() override
     {
         if (dialog)
-            dialog->Destroy();
+            Close();
         EXPECT_TRUE(PumpUntil([] { return LiveTopLevelWindows() == 0; }));
+    }
+
+    // Closes the dialog as the window does: its threads are let end before
+    // the program does, so that none outlives what it uses.
+    void Close()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (const std::shared_future<void>& gone : dialog->Unfinished())
+            EXPECT_EQ(gone.wait_until(deadline), std::future_status::ready);
+        dialog->Destroy();
+        dialog = nullptr;
     }
 
     wxString ArchivePath() const { return folder.path() + "/archive.sqlite"; }
@@ -267,8 +280,7 @@ TEST_F(ReadingsDialogTest, EveryHeadingFitsBesideItsSortArrowInEveryLanguage)
             EXPECT_GE(list.GetColumnWidth(column), list.GetTextExtent(heading.GetText()).x + 5 * margin)
                 << heading.GetText();
         }
-        dialog->Destroy();
-        dialog = nullptr;
+        Close();
         ASSERT_TRUE(PumpUntil([] { return LiveTopLevelWindows() == 0; }));
     }
 }
