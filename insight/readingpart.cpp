@@ -1,7 +1,7 @@
 #include "insight/readingpart.h"
 
 #include "insight/cellparsing.h"
-#include "insight/recordtable.h"
+#include "insight/reportlinetables.h"
 #include "insight/typedtable.h"
 
 #include <string>
@@ -26,21 +26,15 @@ ReportLines ReadingPart::Select(const ReportLines& lines, std::size_t& records) 
     }
     ReportLines part;
     unsigned number = 0;
-    for (std::size_t at = 0; at < lines.size();) {
-        const std::size_t header = at++;
-        while (at < lines.size() && !lines[at].empty())
-            ++at;
-        const std::size_t end = at++;
+    for (const ReportLineTables::Span& span : ReportLineTables::Spans(lines)) {
         ++number;
         if (table && *table != number)
             continue;
-        const std::vector<wxString> own(lines.begin() + static_cast<std::ptrdiff_t>(header + 1),
-                                        lines.begin() + static_cast<std::ptrdiff_t>(end));
-        const TypedTable typed(RecordTable(number, lines[header], own));
+        const TypedTable typed(ReportLineTables::Table(lines, span, number));
         const std::optional<std::size_t> seriesColumn = typed.FirstSeries();
         const std::string seriesName = series ? std::string(series->utf8_str()) : std::string();
         std::vector<std::size_t> kept;
-        for (std::size_t record = 0; record < own.size(); ++record) {
+        for (std::size_t record = 0; record < typed.RecordCount(); ++record) {
             if (since || until) {
                 const std::optional<std::int64_t> time = typed.Time(record);
                 if (!time || (since && *time < *since) || (until && *time > *until))
@@ -52,9 +46,9 @@ ReportLines ReadingPart::Select(const ReportLines& lines, std::size_t& records) 
         }
         if (kept.empty() && !table)
             continue;
-        part.push_back(lines[header]);
+        part.push_back(lines[span.header]);
         for (const std::size_t record : kept)
-            part.push_back(own[record]);
+            part.push_back(lines[span.header + 1 + record]);
         part.emplace_back();
         records += kept.size();
     }

@@ -3,6 +3,7 @@
 #include "insight/columnfigures.h"
 #include "insight/spreadsheetcell.h"
 #include "insight/typedtable.h"
+#include "insight/reportlinetables.h"
 #include "insight/xlsxpath.h"
 #include "report/reportfile.h"
 
@@ -334,21 +335,9 @@ ReportOutcome XlsxReport::Write(const std::vector<RecordTable>& tables, const Re
 ReportOutcome XlsxReport::Generate(const ReportLines& lines, const ReadingSummary& reading, const wxString& folder,
                                    const wxDateTime& now)
 {
-    // Where each table's lines begin and end: its header, its records up
-    // to the empty line after them.
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    for (std::size_t at = 0; at < lines.size();) {
-        const std::size_t header = at++;
-        while (at < lines.size() && !lines[at].empty())
-            ++at;
-        spans.emplace_back(header, at);
-        ++at;
-    }
+    const std::vector<ReportLineTables::Span> spans = ReportLineTables::Spans(lines);
     const auto table = [&](std::size_t index) {
-        const auto [header, end] = spans[index];
-        return RecordTable(static_cast<unsigned>(index + 1), lines[header],
-                           std::vector<wxString>(lines.begin() + static_cast<std::ptrdiff_t>(header + 1),
-                                                 lines.begin() + static_cast<std::ptrdiff_t>(end)));
+        return ReportLineTables::Table(lines, spans[index], static_cast<unsigned>(index + 1));
     };
     return Write(spans.size(), table, reading, ReportFileName(folder, Extension, now));
 }
