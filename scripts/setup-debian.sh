@@ -23,6 +23,10 @@ packages=(
   # for the throwaway clusters the tests start; its own cluster is left alone
   libpq-dev
   postgresql
+  # the archive's web view: its HTTP(S) server, its interface's JSON, and
+  # the browser and driver its tests open it with
+  libcpp-httplib-dev nlohmann-json3-dev libssl-dev
+  chromium-driver python3-selenium
   # the manual pages (help2man); the package's checks (lintian, appstreamcli,
   # desktop-file-validate)
   help2man lintian appstream desktop-file-utils
