@@ -77,10 +77,14 @@ void parseArchiveCommand(const std::vector<std::string>& args, CliArguments& a)
         a.command = CliArguments::Command::ArchiveSync;
         return;
     }
+    if (what == "serve") {
+        a.command = CliArguments::Command::ArchiveServe;
+        return;
+    }
     const auto named = std::find_if(std::begin(ReadingCommands), std::end(ReadingCommands),
                                     [&what](const ReadingCommand& c) { return what == c.name; });
     if (named == std::end(ReadingCommands))
-        throw std::invalid_argument("archive needs list, export N, show N, stats N, chart N or sync");
+        throw std::invalid_argument("archive needs list, export N, show N, stats N, chart N, sync or serve");
     a.command = named->command;
     const std::string number = args.size() > 2 ? args[2] : std::string();
     if (number.empty() || number.size() > 18
@@ -118,6 +122,9 @@ const char* CliArguments::usage()
            "                                        [--upper X] --out FILE.svg [--size WxH]\n"
            "                                        [--archive FILE]\n"
            "  or:  morva_reporter_cli archive sync [--archive URL]\n"
+           "  or:  morva_reporter_cli archive serve [--listen ADDRESS:PORT] [--certificate FILE]\n"
+           "                                        [--key FILE] [--archive PLACE]\n"
+           "  or:  morva_reporter_cli archive serve --set-password\n"
            "  or:  morva_reporter_cli --help | --version\n"
            "\n"
            "Commands:\n"
@@ -143,6 +150,10 @@ const char* CliArguments::usage()
            "                 into an SVG file, and print its path\n"
            "  archive sync   send the archive server the readings this computer kept while it\n"
            "                 could not be reached\n"
+           "  archive serve  serve the archive read-only to browsers and scripts until stopped\n"
+           "                 (Ctrl-C); pages at http://127.0.0.1:8480/, its interface under /api;\n"
+           "                 --set-password sets the password it asks for, kept only as a hash\n"
+           "                 in [serve] of morva_reporter.ini\n"
            "\n"
            "Options:\n"
            "  --port PORT    COM1 ... COM256 or a device path such as /dev/ttyUSB0\n"
@@ -186,6 +197,13 @@ const char* CliArguments::usage()
            "                 archive chart: the chart's file; a file of that name is never\n"
            "                 replaced: the chart gets \"_2\", \"_3\", ... before the extension\n"
            "  --size WxH     archive chart: the chart's width and height in pixels (default 1200x600)\n"
+           "  --listen ADDRESS:PORT\n"
+           "                 archive serve: where to listen (default: [serve] listen= of\n"
+           "                 morva_reporter.ini, else 127.0.0.1:8480); any address but this\n"
+           "                 computer's own needs HTTPS and a password\n"
+           "  --certificate FILE, --key FILE\n"
+           "                 archive serve: the certificate (PEM, with its chain) and its private\n"
+           "                 key for HTTPS (default: certificate= and key= of [serve])\n"
            "  --only-new     read: take from the archive the records it already holds and read\n"
            "                 only the new ones from the unit\n"
            "  -h, --help     show this help and end\n"
@@ -228,7 +246,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
 
     const bool ofReading = std::any_of(std::begin(ReadingCommands), std::end(ReadingCommands),
                                        [&a](const ReadingCommand& c) { return a.command == c.command; });
-    const bool ofArchive = a.command == Command::ArchiveList || a.command == Command::ArchiveSync;
+    const bool ofArchive = a.command == Command::ArchiveList || a.command == Command::ArchiveSync
+        || a.command == Command::ArchiveServe;
     const std::size_t first = ofReading ? 3 : ofArchive ? 2 : 1;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
@@ -243,7 +262,8 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
         const bool showing = a.command == Command::ArchiveShow;
         const bool measuring = a.command == Command::ArchiveStats || a.command == Command::ArchiveChart;
         const bool charting = a.command == Command::ArchiveChart;
-        const bool archiving = ofReading || listing || a.command == Command::ArchiveSync;
+        const bool serving = a.command == Command::ArchiveServe;
+        const bool archiving = ofReading || listing || a.command == Command::ArchiveSync || serving;
         if (opt == "--help" || opt == "-h") {
             a.command = Command::Help;
             return a;
@@ -287,6 +307,14 @@ CliArguments CliArguments::parse(const std::vector<std::string>& args)
                 throw std::invalid_argument("empty file name for --out");
         } else if (opt == "--size" && charting) {
             a.size = value();
+        } else if (opt == "--listen" && serving) {
+            a.listen = value();
+        } else if (opt == "--certificate" && serving) {
+            a.certificate = value();
+        } else if (opt == "--key" && serving) {
+            a.key = value();
+        } else if (opt == "--set-password" && serving) {
+            a.setPassword = true;
         } else if (opt == "--port" && listing) {
             a.port = value();
         } else if (archiving) {

@@ -19,6 +19,7 @@ struct CliArguments {
         ArchiveStats,
         ArchiveChart,
         ArchiveSync,
+        ArchiveServe,
         Help,
         Version
     };
@@ -59,6 +60,13 @@ struct CliArguments {
     // or a date and a time, of the records' own clock), of this series.
     std::optional<std::string> until;
     std::optional<std::string> series;
+    // archive serve: the address and port to listen on (ADDRESS:PORT), the
+    // certificate and key for HTTPS (PEM files), and whether to set the
+    // password instead of serving.
+    std::optional<std::string> listen;
+    std::optional<std::string> certificate;
+    std::optional<std::string> key;
+    bool setPassword = false;
 
     // Parses the arguments after the program name; throws
     // std::invalid_argument with a message for the operator on a usage error.

@@ -15,5 +15,6 @@ int CommandArchiveShow(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveStats(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveChart(const CliArguments& args, const CliSettings& settings);
 int CommandArchiveSync(const CliArguments& args, const CliSettings& settings);
+int CommandArchiveServe(const CliArguments& args, const CliSettings& settings);
 
 #endif

@@ -38,6 +38,7 @@ const CommandEntry Commands[] = {
     {CliArguments::Command::ArchiveStats, CommandArchiveStats},
     {CliArguments::Command::ArchiveChart, CommandArchiveChart},
     {CliArguments::Command::ArchiveSync, CommandArchiveSync},
+    {CliArguments::Command::ArchiveServe, CommandArchiveServe},
 };
 
 int runCommand(CliArguments& args, const CliSettings& settings)
