@@ -4,9 +4,12 @@
 #include "commands.h"
 
 #include "clioutput.h"
+#include "servepassword.h"
 
-int CommandArchiveServe(const CliArguments&, const CliSettings&)
+int CommandArchiveServe(const CliArguments& args, const CliSettings&)
 {
+    if (args.setPassword)
+        return SetServePassword();
     PrintError("archive serve is not ready yet");
     return ExitFailed;
 }
