@@ -98,8 +98,10 @@ LoginGate::Verdict LoginGate::Basic(const std::string& authorizationHeader, cons
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_throttle.RetryAfter(client, m_clock()) > std::chrono::seconds::zero())
             return Verdict::Throttled;
-        if (m_admittedHeaders.count(digest))
+        if (m_admittedHeaders.count(digest)) {
+            m_throttle.Succeeded(client);
             return Verdict::Admitted;
+        }
     }
     const Verdict verdict = check(password.text(), client);
     if (verdict == Verdict::Admitted)

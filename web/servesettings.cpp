@@ -2,6 +2,8 @@
 
 #include "reading/settingsfile.h"
 
+#include <wx/log.h>
+
 namespace {
 
 const char* const PasswordKey = "/serve/password";
@@ -45,6 +47,8 @@ ServeSettings ServeSettings::From(const wxConfigBase* config)
 
 bool SavePasswordHash(const wxString& settingsPath, const std::string& hash)
 {
+    // A file that cannot be written is the caller's to report.
+    const wxLogNull quiet;
     LoadedSettings settings = OpenSettingsFile("morva_reporter", wxString(), settingsPath);
     settings.config->SetExpandEnvVars(false);
     return settings.config->Write(PasswordKey, wxString::FromUTF8(hash))
