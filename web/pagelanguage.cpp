@@ -114,6 +114,15 @@ bool sameLetters(std::string_view a, std::string_view b)
 struct Weighing {
     std::array<std::optional<int>, Languages.size()> weight;
     std::array<std::size_t, Languages.size()> position{};
+
+    // An entry for the language: a weight above what it had wins.
+    void Take(std::size_t language, int entryWeight, std::size_t entryPosition)
+    {
+        if (!weight[language] || entryWeight > *weight[language]) {
+            weight[language] = entryWeight;
+            position[language] = entryPosition;
+        }
+    }
 };
 
 Weighing weigh(std::string_view header)
@@ -129,21 +138,15 @@ Weighing weigh(std::string_view header)
         if (!entry)
             continue;
         for (std::size_t language = 0; language < Languages.size(); ++language) {
-            Weighing& weighing = entry->primary == "*" ? any : named;
-            if (entry->primary != "*" && !sameLetters(entry->primary, Languages[language]))
-                continue;
-            std::optional<int>& weight = weighing.weight[language];
-            if (!weight || entry->weight > *weight) {
-                weight = entry->weight;
-                weighing.position[language] = position;
-            }
+            if (entry->primary == "*")
+                any.Take(language, entry->weight, position);
+            else if (sameLetters(entry->primary, Languages[language]))
+                named.Take(language, entry->weight, position);
         }
     }
     for (std::size_t language = 0; language < Languages.size(); ++language)
-        if (!named.weight[language]) {
-            named.weight[language] = any.weight[language];
-            named.position[language] = any.position[language];
-        }
+        if (!named.weight[language] && any.weight[language])
+            named.Take(language, *any.weight[language], any.position[language]);
     return named;
 }
 
