@@ -62,6 +62,13 @@ void checkAll(const QueryParams& params, std::initializer_list<const char*> know
     }
 }
 
+// Decimal digits alone, no sign, no leading zero ("0" itself is one).
+bool plainDecimal(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })
+        && (text.size() == 1 || text[0] != '0');
+}
+
 // A parameter's value; none when it is not given or empty.
 std::optional<std::string> text(const QueryParams& params, const char* name)
 {
@@ -80,10 +87,9 @@ std::optional<unsigned> number(const QueryParams& params, const char* name, unsi
         return std::nullopt;
     const std::string& digits = *given;
     unsigned long long value = 0;
-    const bool shaped = std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })
-        && (digits.size() == 1 || digits[0] != '0');
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (!shaped || error != std::errc() || end != digits.data() + digits.size() || value < low || value > high)
+    const bool read = plainDecimal(digits) && error == std::errc() && end == digits.data() + digits.size();
+    if (!read || value < low || value > high)
         refuse(name, "needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not "
                          + quoted(digits));
     return static_cast<unsigned>(value);
@@ -192,11 +198,9 @@ ChartQuery ChartQuery::From(const QueryParams& params)
 
 std::optional<std::int64_t> PathNumber(const std::string& segment, std::int64_t max)
 {
-    const bool shaped = !segment.empty() && segment[0] != '0'
-        && std::all_of(segment.begin(), segment.end(), [](char c) { return c >= '0' && c <= '9'; });
-    std::int64_t value = 0;
-    if (!shaped)
+    if (!plainDecimal(segment))
         return std::nullopt;
+    std::int64_t value = 0;
     const auto [end, error] = std::from_chars(segment.data(), segment.data() + segment.size(), value);
     if (error != std::errc() || end != segment.data() + segment.size() || value < 1 || value > max)
         return std::nullopt;
