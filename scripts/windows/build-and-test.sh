@@ -41,12 +41,15 @@ stamp "libpq for Windows"
 libpq_prefix=$(bash scripts/windows/build-libpq-msw.sh | tail -n 1)
 stamp "libxlsxwriter for Windows"
 xlsxwriter_prefix=$(bash scripts/windows/build-xlsxwriter-msw.sh | tail -n 1)
+stamp "cpp-httplib and nlohmann-json for Windows"
+httplib_prefix=$(bash scripts/windows/build-httplib-msw.sh | tail -n 1)
 echo "wxWidgets: $wx_prefix"
 echo "GoogleTest: $gtest_prefix"
 echo "SQLite: $sqlite_prefix"
 echo "OpenSSL: $openssl_prefix"
 echo "libpq: $libpq_prefix"
 echo "libxlsxwriter: $xlsxwriter_prefix"
+echo "cpp-httplib and nlohmann-json: $httplib_prefix"
 
 # The screenshots that the README shows are redrawn only
 # when asked; otherwise a run leaves the tracked ones as they are.
@@ -178,7 +181,8 @@ cmake -S . -B "$out/cross" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVA_WERROR=ON -DMORVA_BUILD_BENCHMARKS=OFF \
   -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" \
   -DMORVA_SQLITE_PREFIX="$sqlite_prefix" -DMORVA_OPENSSL_PREFIX="$openssl_prefix" \
-  -DMORVA_LIBPQ_PREFIX="$libpq_prefix" -DMORVA_XLSXWRITER_PREFIX="$xlsxwriter_prefix" >/dev/null
+  -DMORVA_LIBPQ_PREFIX="$libpq_prefix" -DMORVA_XLSXWRITER_PREFIX="$xlsxwriter_prefix" \
+  -DMORVA_HTTPLIB_PREFIX="$httplib_prefix" >/dev/null
 cmake --build "$out/cross" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/cross/CMakeCache.txt")
 
