@@ -368,21 +368,46 @@ void FileArchive::EndWork(std::int64_t reading, ReadingEnd end, const wxString& 
         .Run();
 }
 
+std::string FileArchive::FilterCondition() const
+{
+    // A file of the first layout knows no stations: only the empty one.
+    const std::string station = m_version < 2 ? "''" : "station";
+    return "WHERE (?1 = '' OR " + station + " = ?1) AND (?2 = '' OR port = ?2) AND started >= ?3 ";
+}
+
+void FileArchive::BindFilter(SqliteStatement& statement, const ReadingFilter& filter)
+{
+    statement.Bind(1, filter.station)
+        .Bind(2, filter.port)
+        .Bind(3, filter.since.IsValid() ? ArchiveMilliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
+}
+
 void FileArchive::EachReading(const ReadingFilter& filter,
                               const std::function<void(const ReadingSummary&)>& take) const
 {
     if (!m_db)
         return;
-    // A file of the first layout knows no stations: only the empty one.
-    const std::string station = m_version < 2 ? "''" : "station";
-    SqliteStatement rows(*m_db, (SummaryQuery() + "WHERE (?1 = '' OR " + station
-                                 + " = ?1) AND (?2 = '' OR port = ?2) AND started >= ?3 ORDER BY id DESC")
-                                    .c_str());
-    rows.Bind(1, filter.station)
-        .Bind(2, filter.port)
-        .Bind(3, filter.since.IsValid() ? ArchiveMilliseconds(filter.since) : std::numeric_limits<std::int64_t>::min());
+    SqliteStatement rows(*m_db, (SummaryQuery() + FilterCondition() + "ORDER BY id DESC").c_str());
+    BindFilter(rows, filter);
     while (rows.Step())
         take(SummaryOf(rows));
+}
+
+ReadingArchive::Page FileArchive::ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const
+{
+    Page page;
+    if (!m_db)
+        return page;
+    SqliteStatement total(*m_db, ("SELECT count(*) FROM readings " + FilterCondition()).c_str());
+    BindFilter(total, filter);
+    if (total.Step())
+        page.total = total.Integer(0);
+    SqliteStatement rows(*m_db, (SummaryQuery() + FilterCondition() + "ORDER BY id DESC LIMIT ?4 OFFSET ?5").c_str());
+    BindFilter(rows, filter);
+    rows.Bind(4, static_cast<std::int64_t>(count)).Bind(5, std::max<std::int64_t>(skip, 0));
+    while (rows.Step())
+        page.readings.push_back(SummaryOf(rows));
+    return page;
 }
 
 std::optional<ReadingSummary> FileArchive::Find(std::int64_t reading) const

@@ -18,6 +18,8 @@
 // newer program is refused and never written. A file of the first layout
 // is read as it is and brought up to the present one when opened for
 // writing.
+class SqliteStatement;
+
 class FileArchive final : public ReadingArchive {
 public:
     // The layout of the tables, kept in the file as its user_version: 2
@@ -44,6 +46,7 @@ public:
 
     void EachReading(const ReadingFilter& filter,
                      const std::function<void(const ReadingSummary&)>& take) const override;
+    Page ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const override;
     std::optional<ReadingSummary> Find(std::int64_t reading) const override;
     std::optional<ReadingSummary> LastComplete(const std::vector<wxString>& devices,
                                                const wxString& station) const override;
@@ -84,6 +87,10 @@ private:
     std::int64_t PragmaValue(const char* sql) const;
     // "SELECT <the columns of a summary> FROM readings ", for the file's layout.
     std::string SummaryQuery() const;
+    // "WHERE ..." of a list's filter, whose values BindFilter binds as
+    // parameters 1 to 3.
+    std::string FilterCondition() const;
+    static void BindFilter(SqliteStatement& statement, const ReadingFilter& filter);
 
     wxString m_path;
     std::optional<SqliteConnection> m_db;

@@ -45,6 +45,13 @@ public:
     // there are, they are never all held at once.
     virtual void EachReading(const ReadingFilter& filter,
                              const std::function<void(const ReadingSummary&)>& take) const = 0;
+    // One page of that list: `count` readings after the first `skip`, and
+    // how many pass the filter in all.
+    struct Page {
+        std::int64_t total = 0;
+        std::vector<ReadingSummary> readings;
+    };
+    virtual Page ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const = 0;
     virtual std::optional<ReadingSummary> Find(std::int64_t reading) const = 0;
     // The station's newest complete reading from the device known by any
     // of `devices` (its path, the path it resolves to, its stable path),

@@ -114,6 +114,10 @@ ServerArchive::ServerArchive(const wxString& place, Access access, const std::at
                              PgConnection::Limits limits)
     : m_db(place, stop, limits)
 {
+    // Whatever a reader of the archive asks, the server itself keeps it
+    // from writing.
+    if (access == Access::Read)
+        m_db.Run("SET default_transaction_read_only = on");
     CheckSchema(access);
 }
 
@@ -282,26 +286,43 @@ std::vector<ReadingSummary> ServerArchive::Summaries(const char* where,
     return list;
 }
 
+namespace {
+
+// "WHERE ..." of a list's filter, with its values as parameters: only the
+// filters given, so that the server may use its indexes.
+struct FilterCondition {
+    explicit FilterCondition(const ReadingFilter& filter)
+    {
+        if (!filter.station.empty())
+            Add("g.station", " = ", PgConnection::Of(filter.station));
+        if (!filter.port.empty())
+            Add("g.port", " = ", PgConnection::Of(filter.port));
+        if (filter.since.IsValid())
+            Add("g.started", " >= ", PgConnection::Of(ArchiveMilliseconds(filter.since)));
+    }
+
+    void Add(const char* column, const char* compare, PgConnection::Value value)
+    {
+        values.push_back(std::move(value));
+        where += (where.empty() ? "WHERE " : " AND ") + std::string(column) + compare + "$"
+            + std::to_string(values.size());
+    }
+
+    std::string where;
+    std::vector<PgConnection::Value> values;
+};
+
+} // namespace
+
 void ServerArchive::EachReading(const ReadingFilter& filter,
                                 const std::function<void(const ReadingSummary&)>& take) const
 {
     if (!m_hasTables)
         return;
-    // Only the filters given, so that the server may use its indexes; the
-    // rows come in batches through a cursor, the first at once.
-    std::string where;
-    std::vector<PgConnection::Value> values;
-    const auto condition = [&](const char* column, const char* compare, PgConnection::Value value) {
-        values.push_back(std::move(value));
-        where += (where.empty() ? "WHERE " : " AND ") + std::string(column) + compare + "$"
-            + std::to_string(values.size());
-    };
-    if (!filter.station.empty())
-        condition("g.station", " = ", PgConnection::Of(filter.station));
-    if (!filter.port.empty())
-        condition("g.port", " = ", PgConnection::Of(filter.port));
-    if (filter.since.IsValid())
-        condition("g.started", " >= ", PgConnection::Of(ArchiveMilliseconds(filter.since)));
+    // The rows come in batches through a cursor, the first at once.
+    const FilterCondition condition(filter);
+    const std::string& where = condition.where;
+    const std::vector<PgConnection::Value>& values = condition.values;
     Transaction([&] {
         m_db.Execute(("DECLARE morva_list NO SCROLL CURSOR FOR " + std::string(SummaryQuery) + where
                       + " ORDER BY g.id DESC")
@@ -327,6 +348,26 @@ void ServerArchive::EachReading(const ReadingFilter& filter,
             }
         }
     });
+}
+
+ReadingArchive::Page ServerArchive::ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const
+{
+    Page page;
+    if (!m_hasTables)
+        return page;
+    FilterCondition condition(filter);
+    Transaction([&] {
+        page.total = m_db.Execute(("SELECT count(*) FROM morva_readings g " + condition.where).c_str(),
+                                  condition.values)
+                         .Integer(0, 0);
+        const std::size_t given = condition.values.size();
+        const std::string where = condition.where + " ORDER BY g.id DESC LIMIT $" + std::to_string(given + 1)
+            + " OFFSET $" + std::to_string(given + 2);
+        condition.values.push_back(PgConnection::Of(static_cast<std::int64_t>(count)));
+        condition.values.push_back(PgConnection::Of(std::max<std::int64_t>(skip, 0)));
+        page.readings = Summaries(where.c_str(), condition.values);
+    });
+    return page;
 }
 
 std::optional<ReadingSummary> ServerArchive::Find(std::int64_t reading) const

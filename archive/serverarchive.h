@@ -36,6 +36,7 @@ public:
 
     void EachReading(const ReadingFilter& filter,
                      const std::function<void(const ReadingSummary&)>& take) const override;
+    Page ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const override;
     std::optional<ReadingSummary> Find(std::int64_t reading) const override;
     std::optional<ReadingSummary> FindByUuid(const wxString& uuid) const;
     std::optional<ReadingSummary> LastComplete(const std::vector<wxString>& devices,

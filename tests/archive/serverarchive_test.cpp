@@ -178,6 +178,18 @@ TEST_P(BothArchives, ListOnlyTheReadingsOfAStationAPortOrFromADayOn)
         for (const ReadingSummary& reading : archive->List(k.filter))
             found.push_back(reading.id);
         EXPECT_EQ(found, k.expected) << k.filter.station << " " << k.filter.port;
+        // The same list a page at a time, of one and of two.
+        for (unsigned size : {1u, 2u}) {
+            std::vector<std::int64_t> paged;
+            for (std::int64_t skip = 0; skip <= static_cast<std::int64_t>(k.expected.size()); skip += size) {
+                const ReadingArchive::Page page = archive->ListPage(k.filter, skip, size);
+                EXPECT_EQ(page.total, static_cast<std::int64_t>(k.expected.size()));
+                EXPECT_LE(page.readings.size(), size);
+                for (const ReadingSummary& reading : page.readings)
+                    paged.push_back(reading.id);
+            }
+            EXPECT_EQ(paged, k.expected) << "pages of " << size;
+        }
     }
 }
 
@@ -231,6 +243,7 @@ TEST_P(BothArchives, LastCompleteReadingOfADevice)
 TEST_P(BothArchives, ReadingWhereNothingIsKeptWritesNothing)
 {
     EXPECT_TRUE(open(ReadingArchive::Access::Read)->List().empty());
+    EXPECT_EQ(open(ReadingArchive::Access::Read)->ListPage({}, 0, 10).total, 0);
     if (GetParam() == Home::File) {
         EXPECT_FALSE(wxFileExists(place));
     } else {
@@ -238,6 +251,7 @@ TEST_P(BothArchives, ReadingWhereNothingIsKeptWritesNothing)
                                                   "THEN RAISE 'tables made'; END IF; END $$"));
     }
 }
+
 
 // --- the server alone
 
@@ -414,6 +428,14 @@ TEST_F(ServerArchiveTest, ADatabaseThatCannotHoldEveryTextIsRefusedWithItsReason
         EXPECT_NE(e.reason().find("LATIN1"), wxString::npos) << e.reason();
         EXPECT_NE(e.reason().find("UTF8"), wxString::npos) << e.reason();
     }
+}
+
+TEST_F(ServerArchiveTest, AReaderOfTheServerCannotWriteThere)
+{
+    ServerArchive(server.place(), ReadingArchive::Access::Write);
+    ServerArchive reader(server.place(), ReadingArchive::Access::Read);
+    EXPECT_THROW(reader.BeginReading(factsOf("COM1"), NewReadingUuid(), Start), ArchiveError);
+    EXPECT_TRUE(reader.List().empty());
 }
 
 TEST_F(ServerArchiveTest, StationsStartingTogetherMakeTheTablesOnce)
