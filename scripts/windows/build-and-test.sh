@@ -16,7 +16,9 @@
 # installer-ru.png in build-windows/screenshots/, or in docs/screenshots/
 # with MORVA_REDRAW_SCREENSHOTS=1). The programs' icon and version
 # resources are checked with wrestool. The Windows reader reaches an
-# archive server over TLS (scripts/windows/server-tls-check.sh).
+# archive server over TLS (scripts/windows/server-tls-check.sh). The
+# Windows reader's web view serves its archive as the Linux reader's does
+# (scripts/windows/serve-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -198,6 +200,11 @@ stamp "kept readings' dialog under Wine"
 # On the readings the Windows reader just kept, before the suites below keep
 # theirs: the newest is the sample's, whose first table has dates to chart.
 bash scripts/windows/readings-check.sh "$out/cross/app/morva_reporter.exe" "$out/readings-windows.png"
+
+stamp "web view under Wine"
+# The Windows reader serves the archive it kept as the Linux reader serves it.
+bash scripts/windows/serve-check.sh "$out/cross/cli/morva_reporter_cli.exe" "$out/host/cli/morva_reporter_cli" \
+  "$out/serve"
 
 stamp "ports under Wine"
 # The reader lists the COM ports that Wine provides, among them COM1 and
