@@ -3,7 +3,7 @@
 # crash regressions. Source it from the project root.
 
 fuzz_dir=build-fuzz
-fuzz_targets=(receive_path report_driver param_text archive_open unit_table)
+fuzz_targets=(receive_path report_driver param_text archive_open unit_table web_query)
 
 build_fuzz_targets() {
   cmake -S . -B "$fuzz_dir" -G Ninja -DMORVA_WERROR=ON -DMORVA_FUZZ=ON \

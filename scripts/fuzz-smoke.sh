@@ -14,3 +14,4 @@ run_fuzz_target report_driver "$work/report_driver" -runs=2000
 run_fuzz_target param_text "$work/param_text" -runs=50000
 run_fuzz_target archive_open "$work/archive_open" -runs=1000
 run_fuzz_target unit_table "$work/unit_table" -runs=5000
+run_fuzz_target web_query "$work/web_query" -runs=50000

@@ -15,6 +15,9 @@ report lines ended by zero bytes or units, from the sample memory.
 unit_table: a byte for the chart's size and limits, then a table as UTF-8
 text (its header, then its records), from the sample memory and a table of
 dates and times in one cell.
+
+web_query: a query string as a browser's form or a script sends it, then a
+line feed and an Accept-Language header.
 """
 import os
 import struct
@@ -141,6 +144,24 @@ def unit_table_seeds():
     return seeds
 
 
+def web_query_seeds():
+    queries = {
+        "list": ("station=%D0%9B%D0%B0%D0%B1+1&port=COM1&since=2024-03-14&page=2&per_page=50",
+                 "uk-UA,uk;q=0.9,ru;q=0.8,en;q=0.7"),
+        "list_form_empty": ("station=&port=&since=&page=&per_page=", "ru-RU"),
+        "reading_page": ("table=2&column=Value&by=Channel&lower=-1%2C5&upper=12.25"
+                         "&since=14.03.2024+08%3A25&until=2024-03-14&series=CH1&page=3", "de,ru;q=0.1"),
+        "download": ("table=1&since=2024-03-14T08:25:09&until=&series=CH2", "*"),
+        "records": ("since=14%2F03%2F24&until=2024-03-15&offset=100&limit=10000", "en;q=0, *;q=0.5"),
+        "path_and_format": ("n=9223372036854775807&f=xlsx&e=html&t=4096", "en"),
+        "twice_unknown": ("page=1&page=2&x=%3Cscript%3Ealert(1)%3C%2Fscript%3E", ";;q=2,ru;q=abc"),
+        "bad_numbers": ("page=1e3&per_page=%2B1&offset=-1&limit=01&table=4097", "RU, uk;q=1.000"),
+        "bad_text": ("series=%FF%C0%AF&column=a%0D%0Ab&by=%ED%A0%80&lower=nan", "x" * 40),
+        "attachment": ("name=%D0%9E%D1%82%D1%87%D1%91%D1%82%22%5C%0D%0A.csv", "ru;q=0.500,uk;q=0.5"),
+    }
+    return {name: (query + "\n" + header).encode("utf-8") for name, (query, header) in queries.items()}
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -154,3 +175,4 @@ if __name__ == "__main__":
     write("report_driver", report_seeds())
     write("param_text", param_seeds())
     write("unit_table", unit_table_seeds())
+    write("web_query", web_query_seeds())
