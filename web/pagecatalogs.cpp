@@ -7,12 +7,13 @@ const char* const PageCatalogs::Languages[] = {"en", "ru", "uk"};
 PageCatalogs::PageCatalogs()
 {
     const wxLogNull quiet; // a catalog not found is English, not an error
-    wxFileTranslationsLoader loader;
     for (const char* language : Languages) {
         if (std::string(language) == "en")
             continue;
-        std::unique_ptr<wxMsgCatalog> catalog(loader.LoadCatalog("MORVA_Reporter", language));
-        if (catalog)
+        // Each language its own translations, apart from the program's.
+        auto catalog = std::make_unique<wxTranslations>();
+        catalog->SetLanguage(language);
+        if (catalog->AddCatalog("MORVA_Reporter"))
             m_catalogs.emplace(language, std::move(catalog));
     }
 }

@@ -24,7 +24,7 @@ public:
     PageText For(const std::string& language) const;
 
 private:
-    std::map<std::string, std::unique_ptr<wxMsgCatalog>> m_catalogs;
+    std::map<std::string, std::unique_ptr<wxTranslations>> m_catalogs;
 };
 
 #endif

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-PageText::PageText(std::string language, const wxMsgCatalog* catalog)
+PageText::PageText(std::string language, const wxTranslations* catalog)
     : m_language(std::move(language))
     , m_catalog(catalog)
 {
@@ -16,7 +16,7 @@ wxString PageText::Get(const char* english) const
 {
     const wxString text = wxString::FromUTF8(english);
     if (m_catalog) {
-        const wxString* translated = m_catalog->GetString(text);
+        const wxString* translated = m_catalog->GetTranslatedString(text, "MORVA_Reporter");
         if (translated && !translated->empty())
             return *translated;
     }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-class wxMsgCatalog;
+class wxTranslations;
 
 // The texts of one page in the language its reader asked for: each English
 // text (marked with wxTRANSLATE where it is written) looked up in that
@@ -13,7 +13,7 @@ class wxMsgCatalog;
 class PageText {
 public:
     // `catalog` may be null (English); it outlives the page.
-    PageText(std::string language, const wxMsgCatalog* catalog);
+    PageText(std::string language, const wxTranslations* catalog);
 
     const std::string& Language() const { return m_language; }
     wxString Get(const char* english) const;
@@ -28,7 +28,7 @@ public:
 
 private:
     std::string m_language;
-    const wxMsgCatalog* m_catalog;
+    const wxTranslations* m_catalog;
 };
 
 #endif

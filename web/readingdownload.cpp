@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* contentType(int format)
+const char* typeOf(int format)
 {
     static const char* const Types[] = {"application/rtf", "text/html", "text/plain", "text/csv",
                                         "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"};
@@ -59,6 +59,6 @@ ReadingDownload ReadingDownload::Make(const ReadingArchive& archive, const Readi
     }
     download.ok = true;
     download.fileName = wxFileName(outcome.fileName).GetFullName().utf8_string();
-    download.contentType = contentType(format);
+    download.contentType = typeOf(format);
     return download;
 }

@@ -28,10 +28,13 @@ std::string input(const PageText& text, const char* label, const char* name, con
         + HtmlEscaped(value.value_or(std::string())) + "\"></label>";
 }
 
+// No column chosen.
+constexpr std::size_t NoColumn = static_cast<std::size_t>(-1);
+
 // A choice of the table's columns of `kinds`, the one chosen selected;
 // `none` adds an empty entry first.
 std::string columnSelect(const PageText& text, const char* label, const char* name, const TypedTable& table,
-                         std::initializer_list<ColumnKind> kinds, std::optional<std::size_t> chosen, bool none)
+                         std::initializer_list<ColumnKind> kinds, std::size_t chosen, bool none)
 {
     std::string select = "<label>" + text.Html(label) + "<select name=\"" + name + "\">";
     if (none)
@@ -155,8 +158,8 @@ std::string ReadingPage::Choices(const TypedTable& table) const
 {
     wxString error;
     const std::optional<ColumnChoice> choice = m_view.column.Choose(table, m_view.table, error);
-    const std::optional<std::size_t> column = choice ? std::optional<std::size_t>(choice->column) : std::nullopt;
-    const std::optional<std::size_t> by = choice ? choice->by : std::nullopt;
+    const std::size_t column = choice ? choice->column : NoColumn;
+    const std::size_t by = choice && choice->by ? *choice->by : NoColumn;
     return "<form class=\"filter\" method=\"get\" action=\"/readings/" + std::to_string(m_reading.id)
         + "\"><input type=\"hidden\" name=\"table\" value=\"" + std::to_string(m_view.table) + "\">"
         + columnSelect(m_text, wxTRANSLATE("Column"), "column", table, {ColumnKind::Number, ColumnKind::RunningNumber},

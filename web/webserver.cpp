@@ -99,7 +99,7 @@ void sendJson(httplib::Response& response, const nlohmann::json& answer)
 
 } // namespace
 
-WebServer::WebServer(const ServePlan& plan, const wxString& archivePlace, Limits limits)
+WebServer::WebServer(const ServePlan& plan, const wxString& archivePlace, WebServerLimits limits)
     : m_plan(plan)
     , m_limits(limits)
     , m_archives(archivePlace, limits.threads, &m_stop)
@@ -183,12 +183,13 @@ void WebServer::Route()
     });
     m_server->set_exception_handler([this](const httplib::Request& request, httplib::Response& response,
                                            std::exception_ptr failure) { Failed(request, response, failure); });
-    m_server->set_error_handler([this](const httplib::Request& request, httplib::Response& response) {
-        if (!response.body.empty())
-            return httplib::Server::HandlerResponse::Unhandled;
-        NotFound(request, response);
-        return httplib::Server::HandlerResponse::Handled;
-    });
+    m_server->set_error_handler(httplib::Server::HandlerWithResponse(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            if (!response.body.empty())
+                return httplib::Server::HandlerResponse::Unhandled;
+            NotFound(request, response);
+            return httplib::Server::HandlerResponse::Handled;
+        }));
     const auto bind = [this](void (WebServer::*handler)(const httplib::Request&, httplib::Response&)) {
         return [this, handler](const httplib::Request& request, httplib::Response& response) {
             (this->*handler)(request, response);
@@ -262,8 +263,10 @@ void WebServer::ReadingPage(const httplib::Request& request, httplib::Response& 
     ReadingView view = viewOf(query.part, query.table);
     view.column.column = query.column;
     view.column.by = query.by;
-    view.column.lower = query.lower;
-    view.column.upper = query.upper;
+    if (query.lower)
+        view.column.lower = query.lower->text;
+    if (query.upper)
+        view.column.upper = query.upper->text;
     view.page = query.page;
     const PageText text = TextFor(request);
     withArchive(m_archives, [&](const ReadingArchive& archive) {
@@ -285,10 +288,8 @@ void WebServer::Download(const httplib::Request& request, httplib::Response& res
     const std::optional<int> format = ReportFormatOf(request.matches[2]);
     if (!format)
         throw NotThere("There is no such page.");
-    const PartQuery query = PartQuery::From(request.params, {"table"});
-    std::optional<unsigned> table;
-    if (request.has_param("table") && !request.get_param_value("table").empty())
-        table = static_cast<unsigned>(pathNumber(request.get_param_value("table"), MaxTable));
+    const ReportQuery query = ReportQuery::From(request.params);
+    const std::optional<unsigned> table = query.table;
     withArchive(m_archives, [&](const ReadingArchive& archive) {
         const ReadingSummary reading = findReading(archive, number);
         std::optional<unsigned> position;
@@ -296,7 +297,8 @@ void WebServer::Download(const httplib::Request& request, httplib::Response& res
             const std::vector<ReadingArchive::KeptTable> tables = archive.KeptTables(number);
             position = static_cast<unsigned>(&findTable(tables, number, *table) - tables.data()) + 1;
         }
-        const ReadingDownload download = ReadingDownload::Make(archive, reading, query.ToPart(position), *format, m_scratch);
+        const ReadingDownload download = ReadingDownload::Make(archive, reading, query.part.ToPart(position), *format,
+                                                                 m_scratch);
         if (!download.ok)
             throw NotThere(download.message.utf8_string());
         response.set_header("Content-Disposition", AttachmentHeader(download.fileName));

@@ -17,23 +17,23 @@ struct Request;
 struct Response;
 } // namespace httplib
 
+// The bounds of the web server.
+struct WebServerLimits {
+    std::size_t threads = 64;          // connections served at once
+    std::size_t queued = 256;          // accepted, waiting for a thread
+    std::size_t maxBody = 16 * 1024;   // a request's body (the log-in form)
+    std::size_t maxHeaders = 64;       // header lines of a request
+    int readSeconds = 10;              // waiting for a request's bytes
+    int writeSeconds = 30;             // waiting for the client to take an answer
+};
+
 // The archive served read-only to browsers and scripts: the pages, the
 // interface under /api and the downloads, behind the log-in where a
 // password is set; every request bounded in size, time and number.
 class WebServer {
 public:
-    // The bounds of the server.
-    struct Limits {
-        std::size_t threads = 64;          // connections served at once
-        std::size_t queued = 256;          // accepted, waiting for a thread
-        std::size_t maxBody = 16 * 1024;   // a request's body (the log-in form)
-        std::size_t maxHeaders = 64;       // header lines of a request
-        int readSeconds = 10;              // waiting for a request's bytes
-        int writeSeconds = 30;             // waiting for the client to take an answer
-    };
-
     // Throws std::runtime_error with the reason when HTTPS cannot be set up.
-    WebServer(const ServePlan& plan, const wxString& archivePlace, Limits limits = Limits());
+    WebServer(const ServePlan& plan, const wxString& archivePlace, WebServerLimits limits = WebServerLimits());
     ~WebServer();
 
     // Binds the address; false, with the reason, when it cannot.
@@ -66,7 +66,7 @@ private:
     bool LoggedIn(const httplib::Request& request) const;
 
     const ServePlan m_plan;
-    const Limits m_limits;
+    const WebServerLimits m_limits;
     std::atomic<bool> m_stop{false};
     ArchivePool m_archives;
     LoginGate m_gate;
