@@ -5,9 +5,10 @@
 # 127.0.0.1 (`archive serve --listen 127.0.0.1:0 --archive FILE`, the
 # Windows reader given the file's Windows path; each prints the address it
 # took). curl fetches the list of
-# readings and the first reading as JSON, and the first reading's csv
-# report, from each; the JSON must be the same once the archive's path,
-# which each names its own way, is set aside, and the csv bytes the same.
+# readings and the first reading as JSON, the first reading's csv report
+# and its page (figures and chart), from each; the JSON must be the same
+# once the archive's path, which each names its own way, is set aside, the
+# csv and the page the same bytes.
 # The list must count every reading that `archive list` lists. Each server
 # is then stopped as Ctrl-C stops it: SIGINT, which Wine hands to the
 # Windows program as the console's CTRL_C_EVENT; it must end within
@@ -140,6 +141,7 @@ check() {
   fetch "$1" "$port" /api/readings "$outdir/$1/readings.json"
   fetch "$1" "$port" /api/readings/1 "$outdir/$1/reading-1.json"
   fetch "$1" "$port" /readings/1/report.csv "$outdir/$1/report-1.csv"
+  fetch "$1" "$port" /readings/1 "$outdir/$1/reading-1.html"
   echo "$1: served on 127.0.0.1:$port"
   stop "$1"
 }
@@ -191,15 +193,18 @@ EOF
   fi
 done
 
-# The csv report byte for byte, with the same type and name.
+# The csv report and the reading's page (its figures and chart) byte for
+# byte, with the same type and name.
 headers() { tr -d '\r' <"$1" | grep -i -e '^content-type:' -e '^content-disposition:' | sort; }
-if cmp -s "$outdir/linux/report-1.csv" "$outdir/windows/report-1.csv" &&
-  cmp -s <(headers "$outdir/linux/report-1.csv.headers") <(headers "$outdir/windows/report-1.csv.headers"); then
-  echo "report.csv: the same download from both ($(stat -c %s "$outdir/windows/report-1.csv") bytes)"
-else
-  echo "report.csv: the downloads differ" >&2
-  diff <(headers "$outdir/linux/report-1.csv.headers") <(headers "$outdir/windows/report-1.csv.headers") >&2 || true
-  cmp "$outdir/linux/report-1.csv" "$outdir/windows/report-1.csv" >&2 || true
-  status=1
-fi
+for name in report-1.csv reading-1.html; do
+  if cmp -s "$outdir/linux/$name" "$outdir/windows/$name" &&
+    cmp -s <(headers "$outdir/linux/$name.headers") <(headers "$outdir/windows/$name.headers"); then
+    echo "$name: the same from both ($(stat -c %s "$outdir/windows/$name") bytes)"
+  else
+    echo "$name: the servers' answers differ" >&2
+    diff <(headers "$outdir/linux/$name.headers") <(headers "$outdir/windows/$name.headers") >&2 || true
+    cmp "$outdir/linux/$name" "$outdir/windows/$name" >&2 || true
+    status=1
+  fi
+done
 exit $status
