@@ -52,13 +52,14 @@ archive_windows="C:\\$folder_name\\archive.sqlite"
 
 server=""
 server_kind=""
+# A server left running by a failure is killed (under Wine, the program too).
 cleanup() {
-  if [ -n "$server" ] && kill -0 "$server" 2>/dev/null; then
+  if [ -n "$server" ]; then
     kill -KILL "$server" 2>/dev/null || true
-  fi
-  [ -z "$server" ] || wait "$server" 2>/dev/null || true
-  if [ "$server_kind" = windows ]; then
-    timeout 30 wine taskkill /f /im morva_reporter_cli.exe >/dev/null 2>&1 </dev/null || true
+    wait "$server" 2>/dev/null || true
+    if [ "$server_kind" = windows ]; then
+      timeout 30 wine taskkill /f /im morva_reporter_cli.exe >/dev/null 2>&1 </dev/null || true
+    fi
   fi
   rm -rf "$folder"
 }
