@@ -2,11 +2,13 @@
 # The web view of the Windows reader under Wine, against the Linux reader's:
 # the archive that the Windows reader kept (compare-reader.sh) is copied
 # into a folder with a Cyrillic name, and each reader in turn serves it on
-# 127.0.0.1 (`archive serve --listen 127.0.0.1:PORT --archive FILE`, the
-# Windows reader given the file's Windows path). curl fetches the list of
-# readings and the first reading as JSON, and the first reading's csv
-# report, from each; the JSON must be the same once the archive's path,
-# which each names its own way, is set aside, and the csv bytes the same.
+# 127.0.0.1 (`archive serve --listen 127.0.0.1:0 --archive FILE`, the
+# Windows reader given the file's Windows path; each prints the address it
+# took). curl fetches the list of
+# readings and the first reading as JSON, the first reading's csv report
+# and its page (figures and chart), from each; the JSON must be the same
+# once the archive's path, which each names its own way, is set aside, the
+# csv and the page the same bytes.
 # The list must count every reading that `archive list` lists. Each server
 # is then stopped as Ctrl-C stops it: SIGINT, which Wine hands to the
 # Windows program as the console's CTRL_C_EVENT; it must end within
@@ -50,35 +52,39 @@ archive_windows="C:\\$folder_name\\archive.sqlite"
 
 server=""
 server_kind=""
+# A server left running by a failure is killed (under Wine, the program too).
 cleanup() {
-  if [ -n "$server" ] && kill -0 "$server" 2>/dev/null; then
+  if [ -n "$server" ]; then
     kill -KILL "$server" 2>/dev/null || true
-  fi
-  [ -z "$server" ] || wait "$server" 2>/dev/null || true
-  if [ "$server_kind" = windows ]; then
-    timeout 30 wine taskkill /f /im morva_reporter_cli.exe >/dev/null 2>&1 </dev/null || true
+    wait "$server" 2>/dev/null || true
+    if [ "$server_kind" = windows ]; then
+      timeout 30 wine taskkill /f /im morva_reporter_cli.exe >/dev/null 2>&1 </dev/null || true
+    fi
   fi
   rm -rf "$folder"
 }
 trap cleanup EXIT
 
-# A TCP port of 127.0.0.1 that is free now.
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
 # show_log KIND: the server's output, after a failure.
 show_log() {
   echo "--- what the $1 server said:" >&2
-  tr -d '\r' <"$outdir/$1/server.log" >&2 || true
+  tr -d '\r' <"$outdir/$1/server.out" >&2 || true
+  tr -d '\r' <"$outdir/$1/server.err" >&2 || true
 }
 
-# wait_listening KIND PORT: polls until the server answers at all.
+# wait_listening KIND: polls until the server prints the address it took
+# (port 0: the system's choice, no race for a free port) and answers at
+# that address; prints the port.
 wait_listening() {
-  local begin=$SECONDS code
+  local begin=$SECONDS port="" code
   while :; do
-    code=$(curl -s -o /dev/null --max-time 5 -w '%{http_code}' "http://127.0.0.1:$2/api/readings" || true)
-    [ "$code" != 000 ] && [ -n "$code" ] && return 0
+    if [ -z "$port" ]; then
+      port=$(tr -d '\r' <"$outdir/$1/server.out" | sed -n 's|^http://127\.0\.0\.1:\([0-9][0-9]*\)/$|\1|p' | head -n 1)
+    fi
+    if [ -n "$port" ]; then
+      code=$(curl -s -o /dev/null --max-time 5 -w '%{http_code}' "http://127.0.0.1:$port/api/readings" || true)
+      [ "$code" != 000 ] && [ -n "$code" ] && { echo "$port"; return 0; }
+    fi
     kill -0 "$server" 2>/dev/null || { show_log "$1"; fail "the $1 server ended before it answered"; }
     ((SECONDS - begin < start_deadline)) || { show_log "$1"; fail "the $1 server did not answer within $start_deadline s"; }
     sleep 0.1
@@ -112,18 +118,18 @@ stop() {
   echo "$1: ended $(( ($(date +%s%N) - begin) / 1000000 )) ms after Ctrl-C, exit status $status"
 }
 
-# serve KIND PORT: starts the server of that kind on the copied archive, in
-# a working folder of its own (no settings file).
+# serve KIND: starts the server of that kind on the copied archive, in a
+# working folder of its own (no settings file).
 serve() {
   server_kind=$1
   if [ "$1" = windows ]; then
     # Wine turns the command line into the program's wide one by the locale:
     # UTF-8, so that the Cyrillic folder's name comes through.
     (cd "$outdir/windows" && LC_ALL=C.UTF-8 exec wine "$windows_cli" archive serve \
-      --listen "127.0.0.1:$2" --archive "$archive_windows" >server.log 2>&1 </dev/null) &
+      --listen 127.0.0.1:0 --archive "$archive_windows" >server.out 2>server.err </dev/null) &
   else
     (cd "$outdir/linux" && exec "$linux_cli" archive serve \
-      --listen "127.0.0.1:$2" --archive "$archive_unix" >server.log 2>&1 </dev/null) &
+      --listen 127.0.0.1:0 --archive "$archive_unix" >server.out 2>server.err </dev/null) &
   fi
   server=$!
 }
@@ -131,12 +137,12 @@ serve() {
 # check KIND: serves, fetches what is compared, stops.
 check() {
   local port
-  port=$(free_port)
-  serve "$1" "$port"
-  wait_listening "$1" "$port"
+  serve "$1"
+  port=$(wait_listening "$1")
   fetch "$1" "$port" /api/readings "$outdir/$1/readings.json"
   fetch "$1" "$port" /api/readings/1 "$outdir/$1/reading-1.json"
   fetch "$1" "$port" /readings/1/report.csv "$outdir/$1/report-1.csv"
+  fetch "$1" "$port" /readings/1 "$outdir/$1/reading-1.html"
   echo "$1: served on 127.0.0.1:$port"
   stop "$1"
 }
@@ -188,15 +194,18 @@ EOF
   fi
 done
 
-# The csv report byte for byte, with the same type and name.
+# The csv report and the reading's page (its figures and chart) byte for
+# byte, with the same type and name.
 headers() { tr -d '\r' <"$1" | grep -i -e '^content-type:' -e '^content-disposition:' | sort; }
-if cmp -s "$outdir/linux/report-1.csv" "$outdir/windows/report-1.csv" &&
-  cmp -s <(headers "$outdir/linux/report-1.csv.headers") <(headers "$outdir/windows/report-1.csv.headers"); then
-  echo "report.csv: the same download from both ($(stat -c %s "$outdir/windows/report-1.csv") bytes)"
-else
-  echo "report.csv: the downloads differ" >&2
-  diff <(headers "$outdir/linux/report-1.csv.headers") <(headers "$outdir/windows/report-1.csv.headers") >&2 || true
-  cmp "$outdir/linux/report-1.csv" "$outdir/windows/report-1.csv" >&2 || true
-  status=1
-fi
+for name in report-1.csv reading-1.html; do
+  if cmp -s "$outdir/linux/$name" "$outdir/windows/$name" &&
+    cmp -s <(headers "$outdir/linux/$name.headers") <(headers "$outdir/windows/$name.headers"); then
+    echo "$name: the same from both ($(stat -c %s "$outdir/windows/$name") bytes)"
+  else
+    echo "$name: the servers' answers differ" >&2
+    diff <(headers "$outdir/linux/$name.headers") <(headers "$outdir/windows/$name.headers") >&2 || true
+    cmp "$outdir/linux/$name" "$outdir/windows/$name" >&2 || true
+    status=1
+  fi
+done
 exit $status
