@@ -4,16 +4,21 @@
 #include "servingreader.h"
 
 #include "archive/filearchive.h"
+#include "archive/pgconnection.h"
 #include "archive/readinguuid.h"
+#include "archive/serverarchive.h"
 #include "tests/archive/keptsample.h"
 #include "tests/support/certificateauthority.h"
+#include "tests/support/postgrescluster.h"
 
 #include <gtest/gtest.h>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -194,7 +199,8 @@ TEST_F(ServerTest, TheUnitsTextIsShownNeverRun)
 TEST_F(ServerTest, OverHttpsAPasswordIsAskedAndFailuresAreSlowedDown)
 {
     const std::string folder = sample.scratch().path().utf8_string();
-    const std::string password = "correct horse";
+    // What a password may hold: spaces, quotes, '@', '%', a colon, Cyrillic.
+    const std::string password = "p@ss %41 'q\" :\xd1\x81\xd0\xbb\xd0\xbe\xd0\xb2\xd0\xbe";
     const std::string set = CommandOutput("cd " + ShellQuoted(folder) + " && printf '%s\\n' " + ShellQuoted(password)
                                           + " | " + ShellQuoted(MORVA_CLI_PROGRAM) + " archive serve --set-password 2>&1");
     std::ifstream ini(folder + "/morva_reporter.ini");
@@ -221,7 +227,7 @@ TEST_F(ServerTest, OverHttpsAPasswordIsAskedAndFailuresAreSlowedDown)
     httplib::SSLClient browser("127.0.0.1", reader.Port());
     browser.set_ca_cert_path((folder + "/serve-ca.crt").c_str());
     browser.enable_server_certificate_verification(true);
-    const httplib::Result in = browser.Post("/login", "password=correct+horse", "application/x-www-form-urlencoded");
+    const httplib::Result in = browser.Post("/login", httplib::Params{{"password", password}});
     ASSERT_TRUE(in);
     EXPECT_EQ(in->status, 303);
     const std::string cookie = in->get_header_value("Set-Cookie");
@@ -234,12 +240,53 @@ TEST_F(ServerTest, OverHttpsAPasswordIsAskedAndFailuresAreSlowedDown)
     const httplib::Result wrong = browser.Post("/login", "password=wrong", "application/x-www-form-urlencoded");
     ASSERT_TRUE(wrong);
     EXPECT_EQ(wrong->status, 401);
-    const httplib::Result again = browser.Post("/login", "password=correct+horse", "application/x-www-form-urlencoded");
+    const httplib::Result again = browser.Post("/login", httplib::Params{{"password", password}});
     ASSERT_TRUE(again);
     EXPECT_EQ(again->status, 429);
     EXPECT_FALSE(again->get_header_value("Retry-After").empty());
     EXPECT_EQ(reader.Errors().find(password), std::string::npos);
     EXPECT_EQ(reader.Stop(), 0);
+}
+
+TEST(StalledServer, HoldsTheRequestsThatNeedItNotTheServerNorItsEnd)
+{
+    using morva_test::PostgresCluster;
+    if (!PostgresCluster::unavailableReason().empty())
+        GTEST_SKIP() << PostgresCluster::unavailableReason();
+    const PostgresCluster cluster;
+    const wxString place = wxString::FromUTF8(cluster.passwordConnection().c_str());
+    {
+        ServerArchive shared(place, ReadingArchive::Access::Write);
+        const std::int64_t reading
+            = shared.BeginReading({"COM1", "/dev/ttyS0", 9600, "design", "0", "lab"}, NewReadingUuid(), wxDateTime::Now());
+        shared.EndReading(reading, ReadingEnd::Complete, "", wxDateTime::Now());
+    }
+    // Another session of the server holds every table locked, as a long
+    // transaction of the lab's might.
+    PgConnection locker(wxString::FromUTF8(cluster.superuserConnection().c_str()));
+    locker.Run("BEGIN; LOCK TABLE morva_archive, morva_readings, morva_tables, morva_records, morva_ends "
+               "IN ACCESS EXCLUSIVE MODE");
+    const ScratchFolder folder;
+    ServingReader reader(folder.path(), {"--listen", "127.0.0.1:0", "--archive", cluster.passwordConnection()});
+    ASSERT_FALSE(reader.Url().empty()) << reader.Errors();
+    const int port = reader.Port();
+    std::future<int> stalled = std::async(std::launch::async, [port] {
+        httplib::Client client("127.0.0.1", port);
+        client.set_read_timeout(120, 0);
+        const httplib::Result result = client.Get("/api/readings");
+        return result ? result->status : 0;
+    });
+    // The server answers what does not need the archive meanwhile.
+    httplib::Client other("127.0.0.1", port);
+    other.set_read_timeout(30, 0);
+    EXPECT_EQ(get(other, "/login").status, 200);
+    EXPECT_EQ(stalled.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "the lock holds it";
+    // Ctrl-C ends it, the stalled request with it (it is killed after ten
+    // seconds, and says -1).
+    EXPECT_EQ(reader.Stop(), 0) << reader.Errors();
+    EXPECT_NE(stalled.get(), 200);
+    EXPECT_EQ(reader.Errors().find(PostgresCluster::Password), std::string::npos);
+    locker.Run("ROLLBACK");
 }
 
 } // namespace
