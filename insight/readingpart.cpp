@@ -30,20 +30,7 @@ ReportLines ReadingPart::Select(const ReportLines& lines, std::size_t& records) 
         ++number;
         if (table && *table != number)
             continue;
-        const TypedTable typed(ReportLineTables::Table(lines, span, number));
-        const std::optional<std::size_t> seriesColumn = typed.FirstSeries();
-        const std::string seriesName = series ? std::string(series->utf8_str()) : std::string();
-        std::vector<std::size_t> kept;
-        for (std::size_t record = 0; record < typed.RecordCount(); ++record) {
-            if (since || until) {
-                const std::optional<std::int64_t> time = typed.Time(record);
-                if (!time || (since && *time < *since) || (until && *time > *until))
-                    continue;
-            }
-            if (series && (!seriesColumn || typed.Records().Cell(record, *seriesColumn) != seriesName))
-                continue;
-            kept.push_back(record);
-        }
+        const std::vector<std::size_t> kept = Records(TypedTable(ReportLineTables::Table(lines, span, number)));
         if (kept.empty() && !table)
             continue;
         part.push_back(lines[span.header]);
@@ -53,4 +40,22 @@ ReportLines ReadingPart::Select(const ReportLines& lines, std::size_t& records) 
         records += kept.size();
     }
     return part;
+}
+
+std::vector<std::size_t> ReadingPart::Records(const TypedTable& typed) const
+{
+    const std::optional<std::size_t> seriesColumn = typed.FirstSeries();
+    const std::string seriesName = series ? std::string(series->utf8_str()) : std::string();
+    std::vector<std::size_t> kept;
+    for (std::size_t record = 0; record < typed.RecordCount(); ++record) {
+        if (since || until) {
+            const std::optional<std::int64_t> time = typed.Time(record);
+            if (!time || (since && *time < *since) || (until && *time > *until))
+                continue;
+        }
+        if (series && (!seriesColumn || typed.Records().Cell(record, *seriesColumn) != seriesName))
+            continue;
+        kept.push_back(record);
+    }
+    return kept;
 }

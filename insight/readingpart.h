@@ -1,6 +1,7 @@
 #ifndef MORVA_INSIGHT_READINGPART_H
 #define MORVA_INSIGHT_READINGPART_H
 
+#include "insight/typedtable.h"
 #include "report/reportformater.h"
 
 #include <wx/string.h>
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // A part of a reading to export: one table, the records from a time on
 // and up to a time (by the records' own date and time columns), the
@@ -33,6 +35,10 @@ struct ReadingPart {
     // the whole reading). A table left without records is left out,
     // unless it was chosen by number.
     ReportLines Select(const ReportLines& lines, std::size_t& records) const;
+    // The records of a table in the part's time range (a record without a
+    // time is not, when a range is chosen) and of its series, by the table's
+    // first series column; the table chosen is the caller's.
+    std::vector<std::size_t> Records(const TypedTable& typed) const;
 };
 
 #endif

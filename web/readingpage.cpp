@@ -3,6 +3,7 @@
 #include "insight/chartmodel.h"
 #include "insight/civiltime.h"
 #include "insight/columnfigures.h"
+#include "insight/readingpart.h"
 #include "insight/svgchart.h"
 #include "web/markup.h"
 #include "web/pageframe.h"
@@ -92,9 +93,11 @@ ReadingPage::ReadingPage(const ReadingSummary& reading, const std::vector<Readin
 std::string ReadingPage::Write(const TypedTable* table, bool loggedIn) const
 {
     std::string body = Facts() + Downloads() + TableLinks();
-    if (table)
-        body += Choices(*table) + FiguresAndChart(*table) + Records(*table);
-    else
+    if (table) {
+        wxString error;
+        const std::optional<ColumnChoice> choice = m_view.column.Choose(*table, m_view.table, error);
+        body += Choices(*table, choice) + FiguresAndChart(*table, choice, error) + Records(*table);
+    } else
         body += "<p class=\"nothing\">" + m_text.Html(wxTRANSLATE("The reading holds no tables.")) + "</p>";
     const std::string title = html(m_text.Format(wxTRANSLATE("Reading %lld"), static_cast<long long>(m_reading.id)));
     return PageFrame::Page(m_text, title, body, loggedIn);
@@ -154,10 +157,8 @@ std::string ReadingPage::TableLinks() const
     return nav + "</nav>";
 }
 
-std::string ReadingPage::Choices(const TypedTable& table) const
+std::string ReadingPage::Choices(const TypedTable& table, const std::optional<ColumnChoice>& choice) const
 {
-    wxString error;
-    const std::optional<ColumnChoice> choice = m_view.column.Choose(table, m_view.table, error);
     const std::size_t column = choice ? choice->column : NoColumn;
     const std::size_t by = choice && choice->by ? *choice->by : NoColumn;
     return "<form class=\"filter\" method=\"get\" action=\"/readings/" + std::to_string(m_reading.id)
@@ -173,10 +174,9 @@ std::string ReadingPage::Choices(const TypedTable& table) const
         + m_text.Html(wxTRANSLATE("Show")) + "</button></form>";
 }
 
-std::string ReadingPage::FiguresAndChart(const TypedTable& table) const
+std::string ReadingPage::FiguresAndChart(const TypedTable& table, std::optional<ColumnChoice> choice,
+                                         const wxString& error) const
 {
-    wxString error;
-    std::optional<ColumnChoice> choice = m_view.column.Choose(table, m_view.table, error);
     if (!choice)
         return "<p class=\"nothing\">" + html(error) + "</p>";
     choice->from = m_view.since;
@@ -211,20 +211,12 @@ std::string ReadingPage::FiguresAndChart(const TypedTable& table) const
 
 std::vector<std::size_t> ReadingView::PartOf(const TypedTable& table) const
 {
-    const std::optional<std::size_t> seriesColumn = table.FirstSeries();
-    const std::string wanted = series.value_or(std::string());
-    std::vector<std::size_t> records;
-    for (std::size_t record = 0; record < table.RecordCount(); ++record) {
-        if (since || until) {
-            const std::optional<std::int64_t> time = table.Time(record);
-            if (!time || (since && *time < *since) || (until && *time > *until))
-                continue;
-        }
-        if (!wanted.empty() && (!seriesColumn || table.Records().Cell(record, *seriesColumn) != wanted))
-            continue;
-        records.push_back(record);
-    }
-    return records;
+    ReadingPart part;
+    part.since = since;
+    part.until = until;
+    if (series)
+        part.series = wxString::FromUTF8(series->c_str());
+    return part.Records(table);
 }
 
 std::string ReadingPage::Records(const TypedTable& table) const

@@ -48,8 +48,10 @@ public:
 private:
     std::string Facts() const;
     std::string TableLinks() const;
-    std::string Choices(const TypedTable& table) const;
-    std::string FiguresAndChart(const TypedTable& table) const;
+    std::string Choices(const TypedTable& table, const std::optional<ColumnChoice>& choice) const;
+    // `error` says why there is no choice.
+    std::string FiguresAndChart(const TypedTable& table, std::optional<ColumnChoice> choice,
+                                const wxString& error) const;
     std::string Records(const TypedTable& table) const;
     std::string Downloads() const;
 

@@ -423,17 +423,16 @@ void WebServer::Failed(const httplib::Request& request, httplib::Response& respo
         response.status = 500;
         message = "The server failed.";
     }
-    if (isApi(request))
-        sendJson(response, ApiAnswers::Error(message));
-    else
-        response.set_content(PageFrame::Message(TextFor(request), std::to_string(response.status), message,
-                                                LoggedIn(request)),
-                             HtmlType);
+    SendError(request, response, message);
 }
 
 void WebServer::NotFound(const httplib::Request& request, httplib::Response& response)
 {
-    const std::string message = response.status == 404 ? "There is no such page." : "The request was refused.";
+    SendError(request, response, response.status == 404 ? "There is no such page." : "The request was refused.");
+}
+
+void WebServer::SendError(const httplib::Request& request, httplib::Response& response, const std::string& message)
+{
     if (isApi(request))
         sendJson(response, ApiAnswers::Error(message));
     else

@@ -62,6 +62,8 @@ private:
     // Answers what a handler threw: a bad query, an archive that failed.
     void Failed(const httplib::Request& request, httplib::Response& response, std::exception_ptr failure);
     void NotFound(const httplib::Request& request, httplib::Response& response);
+    // The error's answer for its status: JSON for the interface, else a page.
+    void SendError(const httplib::Request& request, httplib::Response& response, const std::string& message);
     PageText TextFor(const httplib::Request& request) const;
     bool LoggedIn(const httplib::Request& request) const;
 

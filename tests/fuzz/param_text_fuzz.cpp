@@ -16,6 +16,7 @@
 #include "buslib/serial/error.h"
 #include "buslib/protocol/exception.h"
 #include "buslib/model/pointparam.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 #include <boost/any.hpp>
 #include <wx/string.h>
@@ -31,18 +32,6 @@
 using namespace morva_velox;
 
 namespace {
-
-[[noreturn]] void violated(const char* what)
-{
-    std::fprintf(stderr, "invariant violated: %s\n", what);
-    std::abort();
-}
-
-void require(bool holds, const char* what)
-{
-    if (!holds)
-        violated(what);
-}
 
 wxString textFrom(std::uint8_t encoding, const std::uint8_t* bytes, std::size_t size)
 {
@@ -69,18 +58,18 @@ void checkRoundTrip(const PointParam& param, int precision)
     again.setFromText(param.text(precision));
     switch (param.type()) {
     case TypeByte:
-        require(boost::any_cast<unsigned char>(again.value())
+        check(boost::any_cast<unsigned char>(again.value())
                     == boost::any_cast<unsigned char>(param.value()),
                 "byte text round trip");
         break;
     case TypeFloat: {
         const float before = boost::any_cast<float>(param.value());
         const float after = boost::any_cast<float>(again.value());
-        require(std::isnan(before) ? std::isnan(after) : after == before, "float text round trip");
+        check(std::isnan(before) ? std::isnan(after) : after == before, "float text round trip");
         break;
     }
     case TypeAddress:
-        require(boost::any_cast<const Address&>(again.value())
+        check(boost::any_cast<const Address&>(again.value())
                     == boost::any_cast<const Address&>(param.value()),
                 "address text round trip");
         break;
@@ -94,10 +83,10 @@ void checkAddressText(const wxString& text)
     const std::optional<Address> address = parseAddressText(text);
     if (!address)
         return;
-    require(text.Freq('.') == 2, "a parsed address has two dots");
+    check(text.Freq('.') == 2, "a parsed address has two dots");
     for (const wxString& part : {text.BeforeFirst('.'), text.AfterFirst('.').BeforeFirst('.'),
                                  text.AfterLast('.')})
-        require(!part.empty() && part.length() <= 3, "a parsed address part has 1..3 characters");
+        check(!part.empty() && part.length() <= 3, "a parsed address part has 1..3 characters");
 }
 
 void checkParam(std::int32_t type, const wxString& text)
@@ -109,32 +98,32 @@ void checkParam(std::int32_t type, const wxString& text)
 
     switch (type) {
     case TypeByte:
-        require(param.value().type() == typeid(unsigned char), "byte value type");
+        check(param.value().type() == typeid(unsigned char), "byte value type");
         checkRoundTrip(param, 3);
         break;
     case TypeFloat:
-        require(param.value().type() == typeid(float), "float value type");
+        check(param.value().type() == typeid(float), "float value type");
         checkRoundTrip(param, 9);
         (void)param.exactText();
         break;
     case TypeWideText:
-        require(boost::any_cast<const wxString&>(param.value()) == text, "wide text kept exactly");
-        require(param.text(3) == text, "wide text shown as set");
+        check(boost::any_cast<const wxString&>(param.value()) == text, "wide text kept exactly");
+        check(param.text(3) == text, "wide text shown as set");
         break;
     case TypeAddress: {
         const Address value = boost::any_cast<const Address&>(param.value());
         if (!parseAddressText(text))
-            require(value == earlier, "an address that does not parse leaves the value");
+            check(value == earlier, "an address that does not parse leaves the value");
         checkRoundTrip(param, 3);
         break;
     }
     default:
-        require(param.value().empty(), "a type without a text form keeps its value");
+        check(param.value().empty(), "a type without a text form keeps its value");
         try {
             (void)param.text(3);
             violated("a type without a text form has no text");
         } catch (const Exception& e) {
-            require(e.code() == UnsupportedDataFormat, "refused with UnsupportedDataFormat");
+            check(e.code() == UnsupportedDataFormat, "refused with UnsupportedDataFormat");
         }
         break;
     }

@@ -18,6 +18,7 @@
 #include "insight/readingpart.h"
 #include "insight/spreadsheetcell.h"
 #include "insight/svgchart.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 #include <wx/arrstr.h>
 #include <wx/init.h>
@@ -31,18 +32,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void violated(const char* what)
-{
-    std::fprintf(stderr, "violated: %s\n", what);
-    std::abort();
-}
-
-void check(bool holds, const char* what)
-{
-    if (!holds)
-        violated(what);
-}
 
 void checkFigures(const TypedTable& table, const ColumnChoice& choice)
 {

@@ -20,6 +20,7 @@
 #include "web/pagelanguage.h"
 #include "web/utf8text.h"
 #include "web/webquery.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 #include <httplib.h>
 #include <wx/init.h>
@@ -34,18 +35,6 @@
 #include <string_view>
 
 namespace {
-
-[[noreturn]] void violated(const char* what)
-{
-    std::fprintf(stderr, "violated: %s\n", what);
-    std::abort();
-}
-
-void check(bool holds, const char* what)
-{
-    if (!holds)
-        violated(what);
-}
 
 void checkText(const std::string& text)
 {
