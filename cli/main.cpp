@@ -4,6 +4,7 @@
 // to the command's own file (command_*.cpp).
 
 #include "cliarguments.h"
+#include "commandline.h"
 #include "clioutput.h"
 #include "clisettings.h"
 #include "commands.h"
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
 
     CliArguments args;
     try {
-        args = CliArguments::parse(std::vector<std::string>(argv + 1, argv + argc));
+        args = CliArguments::parse(CommandLineArguments(argc, argv));
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "morva_reporter_cli: %s\n\n%s", e.what(), CliArguments::usage());
         return ExitUsage;

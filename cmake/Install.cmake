@@ -4,8 +4,9 @@
 # Programs into bin/, their manual pages into share/man/man1, the message
 # catalogs into share/locale, the help page and pictures into
 # share/morva_reporter, the icons into the hicolor theme, the desktop entry
-# into share/applications, its AppStream metadata into share/metainfo, and
-# the copyright, changelog and lintian overrides where Debian keeps them.
+# into share/applications, its AppStream metadata into share/metainfo, the
+# web view's systemd unit into lib/systemd/system, and the copyright,
+# changelog and lintian overrides where Debian keeps them.
 include(GNUInstallDirs)
 include(Manpages)
 
@@ -90,6 +91,25 @@ endforeach()
 install(FILES "${MORVA_RESOURCES}/morva_reporter.svg"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES "${PROJECT_SOURCE_DIR}/tools/sample-memory.txt" DESTINATION ${MORVA_DATA_DIR})
+
+# The web view as a system service: the unit, installed but neither enabled
+# nor started (the package has no maintainer scripts), its reader the one
+# installed with it whatever the prefix. Written for each destination apart,
+# so that installs side by side (the package's and another prefix's) do not
+# share it.
+if(NOT WIN32)
+  set(unit "${MORVA_PACKAGING}/debian/morva-reporter-serve.service")
+  install(CODE "
+    file(READ \"${unit}\" unit)
+    string(REPLACE \"/usr/bin/morva_reporter_cli\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/morva_reporter_cli\"
+           unit \"\${unit}\")
+    string(MD5 destination \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    set(staged \"${CMAKE_BINARY_DIR}/systemd-\${destination}/morva-reporter-serve.service\")
+    file(WRITE \"\${staged}\" \"\${unit}\")
+    file(INSTALL \"\${staged}\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/system\"
+         FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  ")
+endif()
 
 # Debian's files about the package: the copyright, the changelog (compressed
 # as Debian does, without name or time) and the overrides of lintian's notes.

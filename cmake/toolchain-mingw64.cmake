@@ -4,12 +4,12 @@
 #
 # Libraries that Debian does not ship for mingw are built by
 # scripts/windows/build-wx-msw.sh, build-sqlite-msw.sh, build-openssl-msw.sh,
-# build-libpq-msw.sh, build-xlsxwriter-msw.sh and build-googletest.sh into a
-# cache directory outside the clone (MORVA_CACHE, by default
-# /var/cache/morva_reporter); this file finds them there unless
+# build-libpq-msw.sh, build-xlsxwriter-msw.sh, build-httplib-msw.sh and
+# build-googletest.sh into a cache directory outside the clone (MORVA_CACHE,
+# by default /var/cache/morva_reporter); this file finds them there unless
 # MORVA_WX_PREFIX, MORVA_SQLITE_PREFIX, MORVA_OPENSSL_PREFIX,
-# MORVA_LIBPQ_PREFIX, MORVA_XLSXWRITER_PREFIX and MORVA_GTEST_PREFIX are
-# given.
+# MORVA_LIBPQ_PREFIX, MORVA_XLSXWRITER_PREFIX, MORVA_HTTPLIB_PREFIX and
+# MORVA_GTEST_PREFIX are given.
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -48,6 +48,7 @@ _morva_newest_prefix(MORVA_SQLITE_PREFIX "sqlite-mingw-*")
 _morva_newest_prefix(MORVA_OPENSSL_PREFIX "openssl-mingw-*")
 _morva_newest_prefix(MORVA_LIBPQ_PREFIX "libpq-openssl-mingw-*")
 _morva_newest_prefix(MORVA_XLSXWRITER_PREFIX "libxlsxwriter-mingw-*")
+_morva_newest_prefix(MORVA_HTTPLIB_PREFIX "httplib-mingw-*")
 
 if(MORVA_WX_PREFIX)
   set(WX_CONFIG "${MORVA_WX_PREFIX}/bin/wx-config" CACHE STRING "wx-config executable")
@@ -64,7 +65,7 @@ set(Boost_NO_BOOST_CMAKE ON)
 set(Boost_INCLUDE_DIR "${_morva_boost_root}/include" CACHE PATH "Boost headers")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MORVA_MINGW_HOST} ${MORVA_GTEST_PREFIX} ${MORVA_SQLITE_PREFIX} ${MORVA_OPENSSL_PREFIX}
-    ${MORVA_LIBPQ_PREFIX} ${MORVA_XLSXWRITER_PREFIX} ${_morva_boost_root})
+    ${MORVA_LIBPQ_PREFIX} ${MORVA_XLSXWRITER_PREFIX} ${MORVA_HTTPLIB_PREFIX} ${_morva_boost_root})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

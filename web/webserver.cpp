@@ -92,6 +92,17 @@ ReadingView viewOf(const PartQuery& part, unsigned table)
     return view;
 }
 
+// The readings a list's query asks for; its since is midnight, local time.
+ReadingFilter filterOf(const ListQuery& query)
+{
+    ReadingFilter filter;
+    filter.station = wxString::FromUTF8(query.station.c_str());
+    filter.port = wxString::FromUTF8(query.port.c_str());
+    if (query.since)
+        filter.since.ParseISODate(wxString::FromUTF8(query.since->c_str()));
+    return filter;
+}
+
 void sendJson(httplib::Response& response, const nlohmann::json& answer)
 {
     response.set_content(answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), JsonType);
@@ -247,11 +258,7 @@ bool WebServer::Admitted(const httplib::Request& request, httplib::Response& res
 void WebServer::ReadingsPage(const httplib::Request& request, httplib::Response& response)
 {
     const ListQuery query = ListQuery::From(request.params);
-    ReadingFilter filter;
-    filter.station = wxString::FromUTF8(query.station.c_str());
-    filter.port = wxString::FromUTF8(query.port.c_str());
-    if (query.since)
-        filter.since.ParseISODate(wxString::FromUTF8(query.since->c_str()));
+    const ReadingFilter filter = filterOf(query);
     const std::int64_t skip = static_cast<std::int64_t>(query.page - 1) * query.perPage;
     withArchive(m_archives, [&](const ReadingArchive& archive) {
         const ReadingArchive::Page page = archive.ListPage(filter, skip, query.perPage);
@@ -312,11 +319,7 @@ void WebServer::Download(const httplib::Request& request, httplib::Response& res
 void WebServer::ApiReadings(const httplib::Request& request, httplib::Response& response)
 {
     const ListQuery query = ListQuery::From(request.params);
-    ReadingFilter filter;
-    filter.station = wxString::FromUTF8(query.station.c_str());
-    filter.port = wxString::FromUTF8(query.port.c_str());
-    if (query.since)
-        filter.since.ParseISODate(wxString::FromUTF8(query.since->c_str()));
+    const ReadingFilter filter = filterOf(query);
     const std::int64_t skip = static_cast<std::int64_t>(query.page - 1) * query.perPage;
     withArchive(m_archives, [&](const ReadingArchive& archive) {
         sendJson(response, ApiAnswers::Readings(archive.ListPage(filter, skip, query.perPage), query.page,

@@ -16,7 +16,9 @@
 # installer-ru.png in build-windows/screenshots/, or in docs/screenshots/
 # with MORVA_REDRAW_SCREENSHOTS=1). The programs' icon and version
 # resources are checked with wrestool. The Windows reader reaches an
-# archive server over TLS (scripts/windows/server-tls-check.sh).
+# archive server over TLS (scripts/windows/server-tls-check.sh). The
+# Windows reader's web view serves its archive as the Linux reader's does
+# (scripts/windows/serve-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -41,12 +43,15 @@ stamp "libpq for Windows"
 libpq_prefix=$(bash scripts/windows/build-libpq-msw.sh | tail -n 1)
 stamp "libxlsxwriter for Windows"
 xlsxwriter_prefix=$(bash scripts/windows/build-xlsxwriter-msw.sh | tail -n 1)
+stamp "cpp-httplib and nlohmann-json for Windows"
+httplib_prefix=$(bash scripts/windows/build-httplib-msw.sh | tail -n 1)
 echo "wxWidgets: $wx_prefix"
 echo "GoogleTest: $gtest_prefix"
 echo "SQLite: $sqlite_prefix"
 echo "OpenSSL: $openssl_prefix"
 echo "libpq: $libpq_prefix"
 echo "libxlsxwriter: $xlsxwriter_prefix"
+echo "cpp-httplib and nlohmann-json: $httplib_prefix"
 
 # The screenshots that the README shows are redrawn only
 # when asked; otherwise a run leaves the tracked ones as they are.
@@ -178,7 +183,8 @@ cmake -S . -B "$out/cross" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVA_WERROR=ON -DMORVA_BUILD_BENCHMARKS=OFF \
   -DMORVA_WX_PREFIX="$wx_prefix" -DMORVA_GTEST_PREFIX="$gtest_prefix" \
   -DMORVA_SQLITE_PREFIX="$sqlite_prefix" -DMORVA_OPENSSL_PREFIX="$openssl_prefix" \
-  -DMORVA_LIBPQ_PREFIX="$libpq_prefix" -DMORVA_XLSXWRITER_PREFIX="$xlsxwriter_prefix" >/dev/null
+  -DMORVA_LIBPQ_PREFIX="$libpq_prefix" -DMORVA_XLSXWRITER_PREFIX="$xlsxwriter_prefix" \
+  -DMORVA_HTTPLIB_PREFIX="$httplib_prefix" >/dev/null
 cmake --build "$out/cross" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/cross/CMakeCache.txt")
 
@@ -194,6 +200,11 @@ stamp "kept readings' dialog under Wine"
 # On the readings the Windows reader just kept, before the suites below keep
 # theirs: the newest is the sample's, whose first table has dates to chart.
 bash scripts/windows/readings-check.sh "$out/cross/app/morva_reporter.exe" "$out/readings-windows.png"
+
+stamp "web view under Wine"
+# The Windows reader serves the archive it kept as the Linux reader serves it.
+bash scripts/windows/serve-check.sh "$out/cross/cli/morva_reporter_cli.exe" "$out/host/cli/morva_reporter_cli" \
+  "$out/serve"
 
 stamp "ports under Wine"
 # The reader lists the COM ports that Wine provides, among them COM1 and

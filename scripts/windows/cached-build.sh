@@ -1,6 +1,7 @@
 # Sourced by the scripts that build a library for Windows with the mingw-w64
 # posix toolchain (build-wx-msw.sh, build-sqlite-msw.sh, build-openssl-msw.sh,
-# build-libpq-msw.sh, build-xlsxwriter-msw.sh, build-googletest.sh): the version, the place in the
+# build-libpq-msw.sh, build-xlsxwriter-msw.sh, build-httplib-msw.sh,
+# build-googletest.sh): the version, the place in the
 # cache and the reuse of a finished build, the build's log, and Debian's
 # source packages fetched through apt.
 #
@@ -15,20 +16,28 @@
 cache_root="${MORVA_CACHE:-/var/cache/morva_reporter}"
 host=x86_64-w64-mingw32
 
-# cached_prefix STEM PACKAGE: sets version and source_package from the
-# installed Debian package PACKAGE (the one the Linux build uses, so both
-# builds agree) and prefix to STEM-<version> in the cache. When that prefix
+# cached_prefix STEM PACKAGE [PACKAGE...]: sets version and source_package
+# from the installed Debian package PACKAGE (the one the Linux build uses, so
+# both builds agree) and prefix to STEM-<version> in the cache, the versions
+# of any further packages that the prefix holds too appended with "_" (a new
+# version of any of them makes a new prefix). When that prefix
 # holds a finished build, prints it and ends the script; otherwise makes a
 # scratch folder $work in the cache, removed when the script ends.
 cached_prefix() {
-  local stem=$1 package=$2
+  local stem=$1 package=$2 key more more_version
   version="$(dpkg-query -W -f='${source:Version}' "$package" 2>/dev/null || true)"
   source_package="$(dpkg-query -W -f='${source:Package}' "$package" 2>/dev/null || true)"
   if [ -z "$version" ] || [ -z "$source_package" ]; then
     echo "$package is not installed (scripts/setup-debian.sh installs it)" >&2
     exit 1
   fi
-  prefix="$cache_root/$stem-$version"
+  key=$version
+  for more in "${@:3}"; do
+    more_version="$(dpkg-query -W -f='${source:Version}' "$more" 2>/dev/null || true)"
+    [ -n "$more_version" ] || { echo "$more is not installed (scripts/setup-debian.sh installs it)" >&2; exit 1; }
+    key+="_$more_version"
+  done
+  prefix="$cache_root/$stem-$key"
   if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
     exit 0

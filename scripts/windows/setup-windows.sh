@@ -39,6 +39,8 @@ packages=(
   # GoogleTest sources and Boost headers used by the cross build
   googletest
   libboost-dev
+  # the web view's check fetches the Windows and the Linux reader's pages
+  curl
 )
 
 bash "$(dirname "$0")/../setup-debian.sh" "${packages[@]}"

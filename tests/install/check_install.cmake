@@ -16,7 +16,8 @@ set(expected
   share/morva_reporter/help/images/progress-uk.png
   share/morva_reporter/about.png
   share/morva_reporter/morva_reporter.svg
-  share/icons/hicolor/scalable/apps/morva_reporter.svg)
+  share/icons/hicolor/scalable/apps/morva_reporter.svg
+  lib/systemd/system/morva-reporter-serve.service)
 foreach(size 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/morva_reporter.png)
 endforeach()
@@ -33,6 +34,12 @@ foreach(f IN LISTS expected)
     message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
+
+# The web view's unit starts the reader installed with it, not another one.
+file(STRINGS "${PREFIX}/lib/systemd/system/morva-reporter-serve.service" exec REGEX "^ExecStart=")
+if(NOT exec STREQUAL "ExecStart=${PREFIX}/bin/morva_reporter_cli archive serve")
+  message(FATAL_ERROR "the installed unit starts '${exec}'")
+endif()
 
 execute_process(COMMAND "${PREFIX}/bin/morva_reporter_cli" --version
                 OUTPUT_VARIABLE out RESULT_VARIABLE rc)

@@ -2,8 +2,10 @@
 # The Debian package as a user gets it: built by CPack from the build tree,
 # unpacked into a scratch root, its files where Debian keeps them, every
 # program of the same version, the installed reader reading the installed
-# simulated unit into a report, and lintian (when installed) with nothing
-# above info to say.
+# simulated unit into a report, the web view's systemd unit installed but
+# neither enabled nor started (no maintainer scripts), sound to
+# systemd-analyze and hardened (when installed), and lintian (when
+# installed) with nothing above info to say.
 #
 # Usage: check_package.sh BUILD_DIR VERSION WITH_WINDOW(ON|OFF)
 set -euo pipefail
@@ -41,6 +43,7 @@ expected=(
   usr/share/man/man1/morva_reporter_cli.1.gz usr/share/man/man1/morva_unit_sim.1.gz
   "$doc/copyright" "$doc/changelog.gz" usr/share/lintian/overrides/morva-reporter
   usr/share/morva_reporter/sample-memory.txt usr/share/morva_reporter/help/index.htm
+  usr/lib/systemd/system/morva-reporter-serve.service
 )
 programs=(morva_reporter_cli morva_unit_sim)
 if [ "$with_window" = ON ]; then
@@ -91,6 +94,31 @@ if command -v appstreamcli >/dev/null && [ "$with_window" = ON ]; then
   appstreamcli validate --no-net --explain \
     "$root/usr/share/metainfo/invalid.morva_reporter.morva_reporter.metainfo.xml" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log" >&2; fail "appstreamcli validate found faults"; }
+fi
+
+# The web view's unit: the installed reader's server, installed only. A
+# package without maintainer scripts enables and starts nothing: no
+# postinst, no link into a target's wants.
+unit=$root/usr/lib/systemd/system/morva-reporter-serve.service
+grep -qx 'ExecStart=/usr/bin/morva_reporter_cli archive serve' "$unit" ||
+  fail "the unit does not start the installed reader's server: $(grep '^ExecStart=' "$unit" || true)"
+scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v -x -e '' -e control -e md5sums || true)
+[ -z "$scripts" ] || fail "the package has maintainer scripts: $scripts"
+[ ! -e "$root/etc/systemd" ] || fail "the package enables something: $(find "$root/etc/systemd")"
+if command -v systemd-analyze >/dev/null; then
+  # verify looks for the programs and manual pages the unit names on this
+  # machine: a copy that starts the unpacked reader, its pages on MANPATH.
+  mkdir "$work/units"
+  sed "s|^ExecStart=/usr/bin/|ExecStart=$root/usr/bin/|" "$unit" >"$work/units/morva-reporter-serve.service"
+  MANPATH=$root/usr/share/man systemd-analyze verify "$work/units/morva-reporter-serve.service" \
+    >"$work/verify.log" 2>&1 || { cat "$work/verify.log" >&2; fail "systemd-analyze verify found faults"; }
+  [ ! -s "$work/verify.log" ] || { cat "$work/verify.log" >&2; fail "systemd-analyze verify has notes"; }
+  # Its exposure as systemd rates it (0 to 10; the threshold in tenths): 2 at most.
+  systemd-analyze security --offline=yes --threshold=20 "$work/units/morva-reporter-serve.service" \
+    >"$work/security.log" 2>&1 || { cat "$work/security.log" >&2; fail "the unit is exposed above 2"; }
+  echo "unit: $(grep -o 'Overall exposure level.*' "$work/security.log")"
+else
+  echo "systemd-analyze is not installed: the unit was not verified"
 fi
 
 if command -v lintian >/dev/null; then

@@ -14,6 +14,7 @@
 #include <openssl/evp.h>
 
 #include <wx/filename.h>
+#include <wx/utils.h>
 #include <wx/init.h>
 
 #include <atomic>
@@ -48,12 +49,17 @@ std::string BasicHeader(const std::string& credentials)
     return "Basic " + EncodeBase64(credentials);
 }
 
+// A file's text with its lines ended by "\n": the settings file is written
+// with the platform's line ends, "\r\n" on Windows.
 std::string FileText(const wxString& path)
 {
     std::ifstream in(path.utf8_string(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::ostringstream read;
+    read << in.rdbuf();
+    std::string text = read.str();
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
 }
 
 std::vector<std::string> Lines(const std::string& text)
@@ -70,9 +76,11 @@ class ScratchDir {
 public:
     ScratchDir()
     {
-        char name[] = "/tmp/morva_websec_XXXXXX";
-        if (::mkdtemp(name))
-            m_path = name;
+        // A name of its own: the process and a count of the folders made.
+        static std::atomic<unsigned> made{0};
+        m_path = wxFileName::GetTempDir() + wxFileName::GetPathSeparator()
+            + wxString::Format("morva_websec_%lu_%u", wxGetProcessId(), made++);
+        wxFileName::Mkdir(m_path, 0700);
     }
     ~ScratchDir() { wxFileName::Rmdir(m_path, wxPATH_RMDIR_RECURSIVE); }
     ScratchDir(const ScratchDir&) = delete;
@@ -171,14 +179,14 @@ TEST(ServeSettings, ReadsTheGroupAndKeepsTheHashLiterally)
     const wxString path = dir / "morva_reporter.ini";
     // Base64 after a '$' that happens to spell a variable of the
     // environment must not be replaced by its value.
-    ::setenv("MORVA", "replaced", 1);
+    wxSetEnv("MORVA", "replaced");
     const std::string hash = "pbkdf2-sha256$1000$MORVA+UTYzNDU2Nzg5YQ==$abc";
     std::ofstream(path.utf8_string()) << "[serve]\nlisten=0.0.0.0:8443\ncertificate=/etc/morva/cert.pem\n"
                                          "key=/etc/morva/key.pem\npassword="
                                       << hash << "\n";
     const auto config = OpenSettingsFile(wxString(), wxString(), path).config;
     const ServeSettings settings = ServeSettings::From(config.get());
-    ::unsetenv("MORVA");
+    wxUnsetEnv("MORVA");
     EXPECT_EQ(settings.listen, "0.0.0.0:8443");
     EXPECT_EQ(settings.certificate, "/etc/morva/cert.pem");
     EXPECT_EQ(settings.key, "/etc/morva/key.pem");
