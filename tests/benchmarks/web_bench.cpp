@@ -25,7 +25,6 @@
 
 #include <httplib.h>
 
-#include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/init.h>
@@ -37,6 +36,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,7 +68,11 @@ public:
         if (!wxFileName::Mkdir(m_path, 0700))
             throw std::runtime_error("cannot make a scratch folder");
     }
-    ~ScratchDir() { wxFileName::Rmdir(m_path, wxPATH_RMDIR_RECURSIVE); }
+    ~ScratchDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path.utf8_string(), ignored);
+    }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 

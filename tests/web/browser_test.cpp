@@ -4,16 +4,11 @@
 // finds the reading listed, its chart drawn and its records, downloads a
 // report, and shows the markup as text without running it. Skipped where
 // Chromium, chromedriver or Selenium are not installed.
+#include "servingreader.h"
 #include "tests/archive/keptsample.h"
 #include "tools/unitsim/simulatedunit.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <map>
 #include <sstream>
@@ -44,67 +39,6 @@ std::string missingBrowser()
         return "Selenium for /usr/bin/python3 is not installed (Debian's python3-selenium)";
     return {};
 }
-
-// `archive serve` of the headless reader on a free loopback port, run in
-// the archive's folder; ended with SIGTERM (and waited for) when the
-// object goes.
-class ServedArchive {
-public:
-    explicit ServedArchive(const KeptSample& sample)
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        const std::string archive = (sample.scratch() / "archive.sqlite").utf8_string();
-        const std::string folder = sample.scratch().path().utf8_string();
-        const std::string errors = (sample.scratch() / "serve.err").utf8_string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (err >= 0)
-                ::dup2(err, STDERR_FILENO);
-            if (::chdir(folder.c_str()) == 0)
-                ::execl(MORVA_CLI_PROGRAM, MORVA_CLI_PROGRAM, "archive", "serve", "--listen", "127.0.0.1:0",
-                        "--archive", archive.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        m_out = out[0];
-        m_url = firstLine();
-    }
-    ~ServedArchive()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            ::waitpid(m_pid, &status, 0);
-        }
-        if (m_out >= 0)
-            ::close(m_out);
-    }
-    ServedArchive(const ServedArchive&) = delete;
-    ServedArchive& operator=(const ServedArchive&) = delete;
-
-    // The URL it printed, e.g. http://127.0.0.1:35951/; empty when it did
-    // not start within a minute.
-    const std::string& Url() const { return m_url; }
-
-private:
-    std::string firstLine() const
-    {
-        std::string line;
-        pollfd ready{m_out, POLLIN, 0};
-        char c = 0;
-        while (::poll(&ready, 1, 60000) == 1 && ::read(m_out, &c, 1) == 1 && c != '\n')
-            line += c;
-        return c == '\n' ? line : std::string();
-    }
-
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_url;
-};
 
 // A unit whose only table holds records with markup, read into the
 // sample's archive as reading 2.
@@ -174,9 +108,10 @@ TEST(WebBrowserTest, ChromiumListsDrawsDownloadsAndShowsMarkupAsText)
     const CliRun hostile = keepHostileReading(sample);
     ASSERT_EQ(hostile.status, 0) << hostile.err;
 
-    const ServedArchive served(sample);
-    ASSERT_EQ(served.Url().rfind("http://127.0.0.1:", 0), 0u)
-        << served.Url() << FileBytes(sample.scratch() / "serve.err");
+    const ServingReader served(sample.scratch().path(),
+                               {"--listen", "127.0.0.1:0", "--archive",
+                                (sample.scratch() / "archive.sqlite").utf8_string()});
+    ASSERT_EQ(served.Url().rfind("http://127.0.0.1:", 0), 0u) << served.Url() << served.Errors();
 
     const std::multimap<std::string, std::string> found = browse(sample, served.Url());
     const std::string report = everything(found);
