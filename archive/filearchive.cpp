@@ -393,15 +393,30 @@ void FileArchive::EachReading(const ReadingFilter& filter,
         take(SummaryOf(rows));
 }
 
+std::int64_t FileArchive::CountReadings(const ReadingFilter& filter) const
+{
+    const std::int64_t since
+        = filter.since.IsValid() ? ArchiveMilliseconds(filter.since) : std::numeric_limits<std::int64_t>::min();
+    // A commit of another connection changes the data version; one of
+    // this connection's, its count of changes.
+    const std::pair<long long, long long> mark{PragmaValue("PRAGMA data_version"),
+                                               sqlite3_total_changes64(m_db->handle())};
+    if (m_listCount && m_listCount->station == filter.station && m_listCount->port == filter.port
+        && m_listCount->since == since && m_listCount->mark == mark)
+        return m_listCount->total;
+    SqliteStatement total(*m_db, ("SELECT count(*) FROM readings " + FilterCondition()).c_str());
+    BindFilter(total, filter);
+    const std::int64_t count = total.Step() ? total.Integer(0) : 0;
+    m_listCount = ListCount{filter.station, filter.port, since, mark, count};
+    return count;
+}
+
 ReadingArchive::Page FileArchive::ListPage(const ReadingFilter& filter, std::int64_t skip, unsigned count) const
 {
     Page page;
     if (!m_db)
         return page;
-    SqliteStatement total(*m_db, ("SELECT count(*) FROM readings " + FilterCondition()).c_str());
-    BindFilter(total, filter);
-    if (total.Step())
-        page.total = total.Integer(0);
+    page.total = CountReadings(filter);
     SqliteStatement rows(*m_db, (SummaryQuery() + FilterCondition() + "ORDER BY id DESC LIMIT ?4 OFFSET ?5").c_str());
     BindFilter(rows, filter);
     rows.Bind(4, static_cast<std::int64_t>(count)).Bind(5, std::max<std::int64_t>(skip, 0));

@@ -92,8 +92,20 @@ private:
     std::string FilterCondition() const;
     static void BindFilter(SqliteStatement& statement, const ReadingFilter& filter);
 
+    // How many readings passed a list's filter when last counted, until the
+    // file changes: a page of a long list need not count them all again.
+    struct ListCount {
+        wxString station;
+        wxString port;
+        std::int64_t since = 0;
+        std::pair<long long, long long> mark;
+        std::int64_t total = 0;
+    };
+    std::int64_t CountReadings(const ReadingFilter& filter) const;
+
     wxString m_path;
     std::optional<SqliteConnection> m_db;
+    mutable std::optional<ListCount> m_listCount;
     int m_version = SchemaVersion;
 };
 

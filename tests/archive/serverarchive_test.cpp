@@ -191,6 +191,12 @@ TEST_P(BothArchives, ListOnlyTheReadingsOfAStationAPortOrFromADayOn)
             EXPECT_EQ(paged, k.expected) << "pages of " << size;
         }
     }
+    // A reading kept since, by this program or by another, is counted.
+    const auto reader = open(ReadingArchive::Access::Read);
+    EXPECT_EQ(reader->ListPage({}, 0, 1).total, 3);
+    archive->BeginReading(factsOf("COM3", "lab-1"), NewReadingUuid(), day);
+    EXPECT_EQ(archive->ListPage({}, 0, 1).total, 4) << "kept by the same connection";
+    EXPECT_EQ(reader->ListPage({}, 0, 1).total, 4) << "kept by another";
 }
 
 TEST_P(BothArchives, RecordsTakenFromEarlierReadingsAreReferredTo)
