@@ -18,7 +18,7 @@ form.filter label{display:flex;flex-direction:column;font-size:.85em}input,selec
 nav.pages,nav.tables,p.downloads{display:flex;flex-wrap:wrap;gap:.8em;align-items:center}nav.tables a.chosen{font-weight:700;text-decoration:none;color:inherit}
 dl.facts{display:grid;grid-template-columns:max-content auto;gap:.15em 1em}dl.facts dt{color:#555}dl.facts dd{margin:0}
 .chart svg{max-width:100%;height:auto;background:#fff;border:1px solid #d5d9de}.nothing{color:#6b4d00;background:#fff6da;padding:.5em .8em}
-.error{color:#8a1c1c;background:#fde8e8;padding:.5em .8em}
+.error{color:#8a1c1c;background:#fde8e8;padding:.5em .8em}.scroll{overflow-x:auto}
 )";
 
 } // namespace

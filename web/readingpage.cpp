@@ -228,7 +228,7 @@ std::string ReadingPage::Records(const TypedTable& table) const
     std::string part = "<h2>" + m_text.Html(wxTRANSLATE("Records")) + "</h2>";
     if (records.empty())
         return part + "<p class=\"nothing\">" + m_text.Html(wxTRANSLATE("No record fits these choices.")) + "</p>";
-    part += "<table id=\"records\"><thead><tr>";
+    part += "<div class=\"scroll\"><table id=\"records\"><thead><tr>";
     for (std::size_t column = 0; column < table.ColumnCount(); ++column)
         part += "<th>" + html(table.Records().Name(column)) + "</th>";
     part += "</tr></thead><tbody>";
@@ -240,7 +240,7 @@ std::string ReadingPage::Records(const TypedTable& table) const
             part += "<td>" + HtmlEscaped(table.Records().Cell(records[i], column)) + "</td>";
         part += "</tr>";
     }
-    part += "</tbody></table>";
+    part += "</tbody></table></div>";
     if (pages > 1) {
         const std::string link = "/readings/" + std::to_string(m_reading.id);
         part += "<nav class=\"pages\">";
