@@ -15,17 +15,16 @@ using Bio = std::unique_ptr<BIO, decltype(&BIO_free)>;
 using Certificate = std::unique_ptr<X509, decltype(&X509_free)>;
 using Key = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
 
-std::string readFile(const wxString& path, const char* what)
+// Reads the whole file into `bytes`.
+void readFile(const wxString& path, const char* what, std::string& bytes)
 {
     wxFFile file(path, "rb");
-    std::string bytes;
     const wxFileOffset size = file.IsOpened() ? file.Length() : -1;
     if (size < 0 || size > 1024 * 1024)
         throw std::runtime_error(std::string("cannot read the ") + what + " " + path.utf8_string());
     bytes.resize(static_cast<std::size_t>(size));
     if (file.Read(bytes.data(), bytes.size()) != bytes.size())
         throw std::runtime_error(std::string("cannot read the ") + what + " " + path.utf8_string());
-    return bytes;
 }
 
 Bio memoryOf(const std::string& bytes) { return Bio(BIO_new_mem_buf(bytes.data(), static_cast<int>(bytes.size())), BIO_free); }
@@ -54,9 +53,9 @@ bool load(SSL_CTX& context, const std::string& certificatePem, const std::string
 } // namespace
 
 TlsCredentials::TlsCredentials(const wxString& certificateFile, const wxString& keyFile)
-    : m_certificate(readFile(certificateFile, "certificate"))
-    , m_key(readFile(keyFile, "key"))
 {
+    readFile(certificateFile, "certificate", m_certificate);
+    readFile(keyFile, "key", m_key.text());
     std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> trial(SSL_CTX_new(TLS_server_method()), SSL_CTX_free);
     if (!trial || !Apply(*trial))
         throw std::runtime_error("the certificate " + certificateFile.utf8_string() + " or its key "
@@ -65,7 +64,7 @@ TlsCredentials::TlsCredentials(const wxString& certificateFile, const wxString& 
 
 bool TlsCredentials::Apply(SSL_CTX& context) const
 {
-    const bool applied = load(context, m_certificate, m_key);
+    const bool applied = load(context, m_certificate, m_key.text());
     ERR_clear_error();
     return applied;
 }

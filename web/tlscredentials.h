@@ -1,6 +1,8 @@
 #ifndef MORVA_WEB_TLSCREDENTIALS_H
 #define MORVA_WEB_TLSCREDENTIALS_H
 
+#include "web/secrettext.h"
+
 #include <wx/string.h>
 
 #include <string>
@@ -21,7 +23,7 @@ public:
 
 private:
     std::string m_certificate;
-    std::string m_key;
+    SecretText m_key;
 };
 
 #endif
