@@ -54,6 +54,7 @@ public:
                                                  std::int64_t excluding) const override;
 
     std::vector<KeptTable> KeptTables(std::int64_t reading) const override;
+    bool Found() const override { return m_db.has_value(); }
 
     const wxString& Path() const { return m_path; }
 

@@ -91,6 +91,10 @@ public:
     };
     virtual std::vector<KeptTable> KeptTables(std::int64_t reading) const = 0;
 
+    // Whether the place held an archive when it was opened: one opened for
+    // reading where none is yet reads as empty, and goes on so.
+    virtual bool Found() const = 0;
+
 protected:
     // What Records is made of, as each archive keeps it.
     // Where a table's first `taken` records come from: reading `earlier`.

@@ -45,6 +45,7 @@ public:
                                                  std::int64_t excluding) const override;
 
     std::vector<KeptTable> KeptTables(std::int64_t reading) const override;
+    bool Found() const override { return m_hasTables; }
 
     // Keeps what a station's own archive sends of a reading in one
     // transaction: its facts, tables, records (its own, however they are

@@ -36,6 +36,10 @@ ArchivePool::Loan ArchivePool::Borrow()
 
 void ArchivePool::HandBack(std::unique_ptr<ReadingArchive> archive)
 {
+    // One that found no archive is opened again next time: the archive
+    // may be there by then.
+    if (!archive->Found())
+        return;
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_idle.size() < m_keep)
         m_idle.push_back(std::move(archive));

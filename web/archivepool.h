@@ -17,7 +17,7 @@
 class ArchivePool {
 public:
     // An archive lent to one request; handed back when the loan ends,
-    // unless it failed meanwhile.
+    // unless it failed meanwhile or found no archive where it looked.
     class Loan {
     public:
         Loan(ArchivePool& pool, std::unique_ptr<ReadingArchive> archive);

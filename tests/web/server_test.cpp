@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <httplib.h>
+#include <wx/filefn.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -245,6 +246,25 @@ TEST_F(ServerTest, OverHttpsAPasswordIsAskedAndFailuresAreSlowedDown)
     EXPECT_EQ(again->status, 429);
     EXPECT_FALSE(again->get_header_value("Retry-After").empty());
     EXPECT_EQ(reader.Errors().find(password), std::string::npos);
+    EXPECT_EQ(reader.Stop(), 0);
+}
+
+TEST(ServedArchive, OneThatComesLaterIsServedOnceItIsThere)
+{
+    const ScratchFolder folder;
+    const wxString file = folder / "later.sqlite";
+    ServingReader reader(folder.path(), {"--listen", "127.0.0.1:0", "--archive", file.utf8_string()});
+    ASSERT_FALSE(reader.Url().empty()) << reader.Errors();
+    httplib::Client client("127.0.0.1", reader.Port());
+    EXPECT_NE(get(client, "/api/readings").body.find("\"total\":0"), std::string::npos);
+    EXPECT_FALSE(wxFileExists(file)) << "reading it makes no file";
+    {
+        FileArchive kept(file, ReadingArchive::Access::Write);
+        const std::int64_t reading
+            = kept.BeginReading({"COM1", "/dev/ttyS0", 9600, "design", "0", "lab"}, NewReadingUuid(), wxDateTime::Now());
+        kept.EndReading(reading, ReadingEnd::Complete, "", wxDateTime::Now());
+    }
+    EXPECT_NE(get(client, "/api/readings").body.find("\"total\":1"), std::string::npos);
     EXPECT_EQ(reader.Stop(), 0);
 }
 
