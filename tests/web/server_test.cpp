@@ -3,6 +3,7 @@
 // stats, the unit's text escaped, HTTPS with the password, and its end.
 #include "servingreader.h"
 
+#include "archive/archiveerror.h"
 #include "archive/filearchive.h"
 #include "archive/pgconnection.h"
 #include "archive/readinguuid.h"
@@ -18,8 +19,11 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <future>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -267,6 +271,100 @@ TEST(ServedArchive, OneThatComesLaterIsServedOnceItIsThere)
     EXPECT_NE(get(client, "/api/readings").body.find("\"total\":1"), std::string::npos);
     EXPECT_EQ(reader.Stop(), 0);
 }
+
+// A station keeps a reading in the file the web view serves, committing as
+// the records come, while a browser asks for it: in WAL mode, and with the
+// rollback journal a network folder gets, where a reader and the writer
+// take turns on the file's locks.
+class ServedWhileKept : public ::testing::TestWithParam<FileSystemKind> {};
+
+TEST_P(ServedWhileKept, AReadingGrowsInViewAndIsKeptWhole)
+{
+    const ScratchFolder folder;
+    const wxString file = folder / "archive.sqlite";
+    FileArchive kept(file, ReadingArchive::Access::Write, GetParam());
+    const std::int64_t reading
+        = kept.BeginReading({"COM1", "/dev/ttyS0", 9600, "design", "0", "lab"}, NewReadingUuid(), wxDateTime::Now());
+    constexpr unsigned Batches = 120;
+    constexpr unsigned PerBatch = 25;
+    const std::vector<ArchivedTable> tables{{0, "No.\tDate\tTime\tChannel\tValue", Batches * PerBatch}};
+    const auto batch = [](unsigned first) {
+        std::vector<ArchivedRecord> records;
+        for (unsigned i = first; i < first + PerBatch; ++i)
+            records.push_back({0, i, wxString::Format("%u\t14.03.2024\t%02u:%02u:00\tCH%u\t%u,5", i + 1,
+                                                      i / 60 % 24, i % 60, i % 3 + 1, i % 97)});
+        return records;
+    };
+    kept.Store(reading, tables, batch(0));
+
+    ServingReader reader(folder.path(), {"--listen", "127.0.0.1:0", "--archive", file.utf8_string()});
+    ASSERT_FALSE(reader.Url().empty()) << reader.Errors();
+    // The browser looks round after round while the station keeps; every
+    // tenth batch the station waits for the next round to begin, so that
+    // looking and keeping meet all along the reading.
+    std::mutex mutex;
+    std::condition_variable nextRound;
+    int rounds = 0;
+    bool keeping = true;
+    std::future<std::set<long long>> looking = std::async(std::launch::async, [&, port = reader.Port()] {
+        httplib::Client client("127.0.0.1", port);
+        client.set_read_timeout(60, 0);
+        std::set<long long> seen;
+        for (bool last = false; !last;) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                last = !keeping;
+                ++rounds;
+            }
+            nextRound.notify_all();
+            for (const char* path : {"/readings", "/readings/1", "/api/readings/1/tables/1/records?limit=5"}) {
+                const Answer answer = get(client, path);
+                EXPECT_EQ(answer.status, 200) << path << ": " << answer.body.substr(0, 200);
+            }
+            const Answer one = get(client, "/api/readings/1");
+            EXPECT_EQ(one.status, 200) << one.body.substr(0, 200);
+            if (one.status != 200)
+                continue;
+            const long long records = nlohmann::json::parse(one.body)["records"].get<long long>();
+            EXPECT_GE(records, seen.empty() ? 0 : *seen.rbegin()) << "the records went back";
+            seen.insert(records);
+        }
+        return seen;
+    });
+    for (unsigned b = 1; b < Batches; ++b) {
+        try {
+            kept.Store(reading, tables, batch(b * PerBatch));
+        } catch (const ArchiveError& error) {
+            ADD_FAILURE() << "batch " << b << ": " << error.what();
+            break;
+        }
+        if (b % 10 == 0) {
+            std::unique_lock<std::mutex> lock(mutex);
+            const int now = rounds;
+            nextRound.wait(lock, [&] { return rounds > now; });
+        }
+    }
+    kept.EndReading(reading, ReadingEnd::Complete, "", wxDateTime::Now());
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        keeping = false;
+    }
+    const std::set<long long> seen = looking.get();
+    EXPECT_GE(seen.size(), Batches / 10) << "the reading was seen growing";
+
+    httplib::Client client("127.0.0.1", reader.Port());
+    const nlohmann::json one = nlohmann::json::parse(get(client, "/api/readings/1").body);
+    EXPECT_EQ(one["records"], Batches * PerBatch);
+    EXPECT_EQ(one["ended"], "complete");
+    EXPECT_EQ(kept.Records(reading, 0, Batches * PerBatch).size(), Batches * PerBatch);
+    EXPECT_EQ(reader.Stop(), 0) << reader.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(JournalModes, ServedWhileKept,
+                         ::testing::Values(FileSystemKind::Local, FileSystemKind::Network),
+                         [](const ::testing::TestParamInfo<FileSystemKind>& kind) {
+                             return kind.param == FileSystemKind::Local ? "Wal" : "RollbackJournal";
+                         });
 
 TEST(StalledServer, HoldsTheRequestsThatNeedItNotTheServerNorItsEnd)
 {
