@@ -13,10 +13,12 @@
 #include <wx/log.h>
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <limits>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -220,8 +222,24 @@ void FileArchive::CheckSchema(Access access, bool network)
     else if (version < SchemaVersion)
         Upgrade();
     if (!network)
-        m_db->Execute("PRAGMA journal_mode=WAL");
+        EnterWal();
     m_db->Execute("PRAGMA synchronous=FULL");
+}
+
+// Turning the file to WAL takes it for a moment. Where another program holds
+// it meanwhile (a station making the same new archive at the same moment,
+// and turning it itself), SQLite says busy at once rather than wait for it
+// as it waits for other locks: the change is asked again, as long as a lock
+// is waited for. A file that another program has turned already is left as
+// it is.
+void FileArchive::EnterWal()
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(BusyTimeoutMs);
+    while (!m_db->ExecuteUnlessBusy("PRAGMA journal_mode=WAL")) {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            throw ArchiveError(_("the archive is locked by another program"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 void FileArchive::LeaveWal()

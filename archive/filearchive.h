@@ -77,6 +77,8 @@ private:
     // Turns a file in WAL mode to a rollback journal, which needs the file
     // to itself.
     void LeaveWal();
+    // Turns the file to WAL, asking again while another program holds it.
+    void EnterWal();
     void CreateSchema();
     // Brings a file of the first layout up to the present one.
     void Upgrade();

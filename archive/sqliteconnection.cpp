@@ -29,6 +29,15 @@ void SqliteConnection::Execute(const char* sql) const
     Check(sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr));
 }
 
+bool SqliteConnection::ExecuteUnlessBusy(const char* sql) const
+{
+    const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if ((code & 0xFF) == SQLITE_BUSY)
+        return false;
+    Check(code);
+    return true;
+}
+
 void SqliteConnection::Check(int code) const
 {
     if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE)

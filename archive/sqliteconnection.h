@@ -19,6 +19,10 @@ public:
 
     // Runs statements that return nothing the caller needs.
     void Execute(const char* sql) const;
+    // The same, but false where another connection held the file and
+    // SQLite gave up at once (some changes, such as the journal's mode, are
+    // never waited for); every other failure throws.
+    bool ExecuteUnlessBusy(const char* sql) const;
     // Throws ArchiveError for a result code that is not `SQLITE_OK`.
     void Check(int code) const;
     bool IsReadOnly() const;

@@ -16,7 +16,9 @@
 #include <wx/filename.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <thread>
@@ -323,6 +325,53 @@ TEST_F(ArchiveTest, OpensBesideAWriterWithLargeCheckpointsAreNeverRefused)
     writing.join();
     EXPECT_EQ(writerFailure, "");
     EXPECT_EQ(refused, 0) << opens << " opens beside " << checkpoints << " checkpoints; " << reason;
+}
+
+// Stations that start reading at the same moment into an archive nobody
+// made yet each make it, or find it made, and turn it to WAL: one of them
+// may hold the file while another turns it, which SQLite answers as busy at
+// once, without the wait for locks.
+TEST_F(ArchiveTest, ReadersMakingTheArchiveAtOnceAreNeverRefused)
+{
+    constexpr int Readers = 6;
+    int refused = 0;
+    wxString reason;
+    for (int round = 0; round < 100; ++round) {
+        const wxString made = scratch / wxString::Format("made-%d.sqlite", round);
+        std::atomic<int> failed{0};
+        std::vector<std::thread> readers;
+        std::mutex mutex;
+        std::condition_variable started;
+        bool go = false;
+        for (int r = 0; r < Readers; ++r)
+            readers.emplace_back([&] {
+                {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    started.wait(lock, [&] { return go; });
+                }
+                try {
+                    FileArchive archive(made, ReadingArchive::Access::Write, FileSystemKind::Local);
+                    archive.BeginReading(factsOf("COM1"), NewReadingUuid(), Start);
+                } catch (const ArchiveError& e) {
+                    ++failed;
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    reason = e.reason();
+                }
+            });
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            go = true;
+        }
+        started.notify_all();
+        for (std::thread& reader : readers)
+            reader.join();
+        refused += failed;
+        if (failed == 0) {
+            EXPECT_EQ(FileArchive(made, ReadingArchive::Access::Read).List().size(), std::size_t{Readers});
+            EXPECT_EQ(static_cast<int>(FileBytes(made)[18]), 2) << "in WAL mode";
+        }
+    }
+    EXPECT_EQ(refused, 0) << reason;
 }
 
 TEST_F(ArchiveTest, ThisComputersFoldersAreLocal)
